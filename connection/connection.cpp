@@ -1,0 +1,86 @@
+#include "connection/connection.h"
+
+#include "ui/resource_ids.h"
+
+#include <cstring>
+
+namespace {
+
+PrinterConnection g_connection; // all zero at process start: handles 0 mean "nothing open"
+
+bool IsOpen(HANDLE handle) {
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+int LoadTargetConfig() {
+    PrinterConnection config = {};
+    config.useScannerClass = 1;
+
+    char route[1024];
+    LoadStringA(GetModuleHandleA(nullptr), IDS_TARGET_ROUTE, route, sizeof route);
+    if (std::strcmp(route, "PrintClass") == 0) {
+        config.useScannerClass = 0;
+    }
+    config.writePipe = 0;
+    config.readPipe = 1;
+    // LoadStringA cuts to the buffer length less one and terminates.
+    LoadStringA(GetModuleHandleA(nullptr), IDS_TARGET_HARDWARE_ID, config.hardwareId,
+                sizeof config.hardwareId);
+
+    AccessConnection(&config);
+    return 1;
+}
+
+PrinterConnection* AccessConnection(const PrinterConnection* config) {
+    if (config != nullptr) {
+        g_connection.useScannerClass = config->useScannerClass;
+        g_connection.writePipe = config->writePipe;
+        g_connection.readPipe = config->readPipe;
+        // Bounded copy: a caller's text without a terminator inside the field
+        // must not run past it.
+        const std::size_t length = strnlen(config->hardwareId, sizeof config->hardwareId - 1);
+        std::memcpy(g_connection.hardwareId, config->hardwareId, length);
+        g_connection.hardwareId[length] = '\0';
+    }
+    return &g_connection;
+}
+
+int CloseConnection() {
+    PrinterConnection* connection = AccessConnection(nullptr);
+    if (connection->controlHandle != connection->writeHandle && IsOpen(connection->controlHandle)) {
+        CloseHandle(connection->controlHandle);
+    }
+    if (IsOpen(connection->writeHandle)) {
+        CloseHandle(connection->writeHandle);
+    }
+    if (IsOpen(connection->readHandle)) {
+        CloseHandle(connection->readHandle);
+    }
+    connection->controlHandle = INVALID_HANDLE_VALUE;
+    connection->writeHandle = INVALID_HANDLE_VALUE;
+    connection->readHandle = INVALID_HANDLE_VALUE;
+    return 1;
+}
+
+int WriteToDevice(const void* bytes, DWORD length) {
+    const PrinterConnection* connection = AccessConnection(nullptr);
+    if (connection->writeHandle == nullptr) {
+        return 0;
+    }
+    // A device may take fewer bytes than asked; the rest goes in further
+    // writes, since a short write left alone would corrupt the firmware stream.
+    const BYTE* next = static_cast<const BYTE*>(bytes);
+    DWORD remaining = length;
+    do {
+        DWORD written = 0;
+        const BOOL ok = WriteFile(connection->writeHandle, next, remaining, &written, nullptr);
+        if (!ok || written == 0 || written > remaining) {
+            return 0;
+        }
+        next += written;
+        remaining -= written;
+    } while (remaining > 0);
+    return 1;
+}

@@ -1,0 +1,31 @@
+// The one process-wide record of which printer to look for and the handles
+// of the device once a route has opened it.
+#pragma once
+
+#include "platform/win32.h"
+
+struct PrinterConnection {
+    int useScannerClass;  // 1: still-image driver route; 0: USB printing driver route
+    char hardwareId[128]; // one ID, a comma-separated list, or empty (walk the registry)
+    int writePipe;        // still-image route: pipe written to; 0 shares controlHandle
+    int readPipe;         // still-image route: pipe of readHandle; negative opens none
+    HANDLE controlHandle; // handle that identified the device (same as writeHandle on
+                          // the printing driver route)
+    HANDLE writeHandle;   // the firmware goes here
+    HANDLE readHandle;    // second handle on the device; nothing reads from it
+};
+
+// Fills the configuration half of the record from the string table.
+int LoadTargetConfig();
+
+// Returns the one record; given a configuration, first copies its
+// configuration half (route, pipes, hardwareId text) into it.
+PrinterConnection* AccessConnection(const PrinterConnection* config);
+
+// Releases every open device handle (a shared control/write handle once) and
+// leaves all three at -1.
+int CloseConnection();
+
+// Writes all `length` bytes to writeHandle. Returns 1 when every byte was
+// taken, 0 when a write fails or moves no byte.
+int WriteToDevice(const void* bytes, DWORD length);

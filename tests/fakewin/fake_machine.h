@@ -1,0 +1,7 @@
+// Everything a test needs to set up and observe the fake machine.
+#pragma once
+
+#include "tests/fakewin/fake_devices.h"
+#include "tests/fakewin/fake_kernel.h"
+#include "tests/fakewin/fake_resources.h"
+#include "tests/fakewin/fake_windows.h"

@@ -1,0 +1,7 @@
+#include "tests/fakewin/fake_kernel.h"
+
+namespace fake {
+
+void ResetSetupApi() {}
+
+} // namespace fake
