@@ -24,6 +24,15 @@ win-test: win
 
 test: host-test win-test
 
+# Long fuzzing of the discovery inputs: make fuzz FUZZ_SECONDS=600
+FUZZ_SECONDS ?= 300
+fuzz: host
+	bash tests/fuzz/run.sh $(HOST_BUILD) $(FUZZ_SECONDS)
+
+# Transfer worker cost beside the raw writes, in an optimised build without sanitizers.
+bench: deps
+	bash tests/bench/run.sh
+
 run: win
 	@if [ -x tests/e2e/run-updater.sh ]; then bash tests/e2e/run-updater.sh $(WIN_BUILD)/fwupdater.exe; \
 	else echo "built $(WIN_BUILD)/fwupdater.exe"; fi

@@ -3,5 +3,9 @@
 
 #include "tests/fakewin/fake_devices.h"
 #include "tests/fakewin/fake_kernel.h"
+#include "tests/fakewin/fake_registry.h"
 #include "tests/fakewin/fake_resources.h"
+#include "tests/fakewin/fake_setupapi.h"
+#include "tests/fakewin/fake_system.h"
+#include "tests/fakewin/fake_threads.h"
 #include "tests/fakewin/fake_windows.h"
