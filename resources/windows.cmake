@@ -62,3 +62,18 @@ set_property(SOURCE ${RESOURCE_SCRIPT} APPEND PROPERTY OBJECT_DEPENDS
     ${RESOURCES_DIR}/japanese.rc
     ${RESOURCES_DIR}/shared.rc
     ${CMAKE_SOURCE_DIR}/ui/resource_ids.h)
+
+# Read the resources back from the built executable and compare them with
+# what they must be; then show that the check notices single broken bytes.
+set(RESOURCE_CHECK_ARGS
+    "--hardware-id=${TARGET_HARDWARE_ID}"
+    "--route=${TARGET_ROUTE}"
+    "--firmware=${FIRMWARE_IMAGE}"
+    "--eula-en=${EULA_EN}"
+    "--eula-ja=${EULA_JA}")
+add_test(NAME resources_check
+         COMMAND /usr/bin/python3 -B ${CMAKE_SOURCE_DIR}/tools/check_resources.py
+                 $<TARGET_FILE:fwupdater> ${RESOURCE_CHECK_ARGS})
+add_test(NAME resources_check_rejects_broken_bytes
+         COMMAND /usr/bin/python3 -B ${CMAKE_SOURCE_DIR}/tools/check_resources_faults.py
+                 $<TARGET_FILE:fwupdater> ${RESOURCE_CHECK_ARGS})
