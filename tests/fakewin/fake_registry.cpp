@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <strings.h>
 
 namespace fake {
@@ -24,6 +25,7 @@ struct Key {
     std::string path;     // below HKEY_LOCAL_MACHINE, as created
     bool openable = true;
     std::vector<std::size_t> children; // in enumeration order
+    std::map<std::string, std::size_t> childBySortName;
     std::vector<Value> values;
 };
 
@@ -38,15 +40,15 @@ RegistryState& State() {
     return state;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
 std::string UpperCased(std::string text) {
     for (char& c : text) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     return text;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
 std::vector<std::string> SplitPath(const std::string& path) {
@@ -61,13 +63,13 @@ std::vector<std::string> SplitPath(const std::string& path) {
 }
 
 bool FindChild(std::size_t parent, const std::string& name, std::size_t* child) {
-    for (std::size_t index : State().keys[parent].children) {
-        if (SameName(State().keys[index].name, name)) {
-            *child = index;
-            return true;
-        }
+    const auto& children = State().keys[parent].childBySortName;
+    const auto it = children.find(UpperCased(name));
+    if (it == children.end()) {
+        return false;
     }
-    return false;
+    *child = it->second;
+    return true;
 }
 
 // The key at `path` below `from`; empty path components name no key.
@@ -102,6 +104,7 @@ std::size_t MakeKey(const std::string& path) {
                                           return state.keys[a].sortName < state.keys[b].sortName;
                                       });
         siblings.insert(place, index);
+        state.keys[at].childBySortName[state.keys[index].sortName] = index;
         at = index;
     }
     return at;
