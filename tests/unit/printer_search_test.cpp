@@ -97,14 +97,19 @@ TEST_F(PrinterSearchTest, EmptyListWalksTheRegistryEveryTime) {
 }
 
 TEST_F(PrinterSearchTest, PrinterClassSearchTakesTheUsbPrintingRoute) {
+    AddInstance("VID_0E7A&PID_000A", "0", "usbscan"); // the other driver: passed over
     AddInstance("VID_0E7A&PID_000B", "0", "usbprint");
-    for (const char* list : {"", kA}) {
+    fake::AddPrintingDevice(fake::MultiString({kB}), "\\\\?\\usb#b");
+    for (const char* list : {"", "USB\\VID_0E7A&PID_000A,USB\\VID_0E7A&PID_000B"}) {
         Configure(list, 0);
-        EXPECT_EQ(FindPrinter(), 0) << list;
-        EXPECT_STREQ(Connection().hardwareId, *list != '\0' ? kA : kB);
-        EXPECT_TRUE(fake::CreateCalls().empty()); // the still-image devices are never probed
-        ExpectNothingOpen();
+        EXPECT_EQ(FindPrinter(), 1) << list;
+        EXPECT_STREQ(Connection().hardwareId, kB);
+        EXPECT_EQ(NameOf(Connection().writeHandle), "\\\\?\\usb#b");
+        EXPECT_EQ(ProbeCalls(), 0); // the still-image devices are never probed
     }
+    fake::FindDevice("\\\\?\\usb#b")->openable = false;
+    EXPECT_EQ(FindPrinter(), 0);
+    ExpectNothingOpen();
 }
 
 } // namespace
