@@ -1,7 +1,7 @@
 // Fuzzes everything the device search takes from outside the program: the
-// configured ID list, registry key names and "Service" values, and what the
-// still-image devices answer. Any crash, overrun, leak, handle left open or
-// closed twice, or consumed configuration is a finding.
+// configured ID list, registry key names and "Service" values, the printing
+// devices' hardware-ID lists, and what the still-image devices answer. Any crash, overrun, leak,
+// handle left open or closed twice, or consumed configuration is a finding.
 #include "connection/connection.h"
 #include "discovery/printer_search.h"
 #include "discovery/registry_read.h"
@@ -128,6 +128,39 @@ void AddStillImageDevices(FuzzedDataProvider& in) {
     }
 }
 
+// USB printing devices whose hardware-ID lists are well formed, raw bytes with
+// or without their closing NULs, or missing; interfaces that fail on the way.
+void AddPrintingDevices(FuzzedDataProvider& in) {
+    const int devices = in.ConsumeIntegralInRange(0, 4);
+    for (int d = 0; d < devices; ++d) {
+        std::string ids;
+        if (in.ConsumeBool()) {
+            ids = in.ConsumeRandomLengthString(300);
+        } else {
+            std::vector<std::string> entries;
+            const int count = in.ConsumeIntegralInRange(0, 4);
+            for (int e = 0; e < count; ++e) {
+                entries.push_back((in.ConsumeBool() ? "USB\\" : "usb\\") +
+                                  ConsumeDeviceName(in, 140));
+            }
+            ids = fake::MultiString(entries);
+        }
+        const std::string path = "\\\\?\\usb#" + std::to_string(d);
+        fake::PrintingDevice& device = fake::AddPrintingDevice(ids, path);
+        device.hasHardwareIds = in.ConsumeIntegralInRange(0, 7) != 0;
+        static const DWORD kErrors[] = {0, 0, ERROR_INVALID_PARAMETER, ERROR_INSUFFICIENT_BUFFER};
+        device.propertyError = kErrors[in.ConsumeIntegralInRange(0, 3)];
+        device.hasInterface = in.ConsumeIntegralInRange(0, 7) != 0;
+        device.detailReadFails = in.ConsumeIntegralInRange(0, 7) == 7;
+        device.detailSizeReportsZero = in.ConsumeIntegralInRange(0, 7) == 7;
+        fake::FindDevice(path)->openable = in.ConsumeIntegralInRange(0, 7) != 7;
+    }
+    // Versions on both sides of the property read's platform split.
+    fake::SetVersion(VER_PLATFORM_WIN32_NT, in.ConsumeIntegralInRange<DWORD>(4, 10),
+                     in.ConsumeIntegralInRange<DWORD>(0, 3));
+    fake::FailAllocationNumber(in.ConsumeIntegralInRange(0, 12));
+}
+
 void CheckSearchOutcome(int found, const std::string& loaded) {
     const PrinterConnection& connection = *AccessConnection(nullptr);
     Require(std::memchr(connection.hardwareId, 0, sizeof connection.hardwareId) != nullptr,
@@ -135,6 +168,8 @@ void CheckSearchOutcome(int found, const std::string& loaded) {
     Require(std::strcmp(connection.configuredIds, loaded.c_str()) == 0, "list kept as loaded");
     Require(fake::OpenHandleCount(fake::HandleKind::RegistryKey) == 0, "registry keys closed");
     Require(fake::BadReleaseCount() == 0, "no bad release");
+    Require(fake::OpenHandleCount(fake::HandleKind::DeviceInfoSet) == 0, "device sets destroyed");
+    Require(fake::OutstandingHeapBlocks() == 0, "heap blocks freed");
     if (found == 0) {
         Require(fake::OpenHandleCount() == 0, "nothing open after a failed search");
         Require(connection.controlHandle == INVALID_HANDLE_VALUE &&
@@ -181,6 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(EnumSubkeyNames(HKEY_LOCAL_MACHINE, kUsb.c_str(), table.data() + 1, width, capacity) <=
                 capacity,
             "names within capacity");
+    AddPrintingDevices(in);
 
     for (int round = 0; round < 2; ++round) {
         CheckSearchOutcome(FindPrinter(), loaded);
