@@ -13,5 +13,7 @@ INT_PTR CALLBACK UpdaterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 // Progress (template 103): starts the transfer worker, which ends it with 0 or 1.
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The one job record the progress dialog hands to each worker.
+struct TransferJob* AccessTransferJob();
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);

@@ -10,6 +10,10 @@ TransferJob g_transferJob; // filled anew for every run of the dialog
 
 } // namespace
 
+TransferJob* AccessTransferJob() {
+    return &g_transferJob;
+}
+
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
     // Commands are ignored: only the worker ends this dialog.
     if (message != WM_INITDIALOG) {
@@ -18,7 +22,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
     CenterWindow(dialog);
     SetDialogCaption(dialog);
     SetTextFromTable(dialog, IDC_PROGRESS_MESSAGE, GetModuleHandleA(nullptr), IDS_TRANSFERRING);
-    if (StartTransferThread(dialog, &g_transferJob) == nullptr) {
+    if (StartTransferThread(dialog, AccessTransferJob()) == nullptr) {
         // Without a worker nothing else could ever end the dialog: report a
         // failed transfer at once so the updater offers Retry.
         EndDialog(dialog, 1);

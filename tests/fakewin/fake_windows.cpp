@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <deque>
 #include <map>
+#include <set>
 #include <utility>
 
 namespace fake {
@@ -34,6 +35,7 @@ struct WindowState {
     std::map<std::uintptr_t, WindowRef> windows;
     std::uintptr_t nextWindow = 0x10000;
     std::map<int, DialogTemplate> templates;
+    std::set<int> missingTemplates; // removed from the module: DialogBoxParamA fails
     int screenWidth = 1024;
     int screenHeight = 768;
     std::map<int, std::deque<UserScript>> scripts;
@@ -181,11 +183,13 @@ void ResetWindows() {
 void SetTemplate(int templateId, const DialogTemplate& dialogTemplate) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
     State().templates[templateId] = dialogTemplate;
+    State().missingTemplates.erase(templateId);
 }
 
 void RemoveTemplate(int templateId) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
     State().templates.erase(templateId);
+    State().missingTemplates.insert(templateId);
 }
 
 void LoadShippedTemplates() {
@@ -415,12 +419,14 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
         std::lock_guard<std::recursive_mutex> guard(MachineLock());
         fake::State().runs.push_back(templateId);
         fake::LogCall("DialogBoxParam " + std::to_string(templateId));
-        auto known = fake::State().templates.find(templateId);
         if (instance != fake::OwnModule() || owner != nullptr || proc == nullptr || name > 0xFFFF ||
-            known == fake::State().templates.end()) {
+            fake::State().missingTemplates.count(templateId) != 0) {
             return -1; // no such template in the module
         }
-        dialog = fake::CreateFromTemplate(templateId, known->second);
+        auto known = fake::State().templates.find(templateId);
+        dialog = fake::CreateFromTemplate(templateId, known == fake::State().templates.end()
+                                                          ? fake::DialogTemplate()
+                                                          : known->second);
         fake::DialogEntry* entry = fake::EntryOf(dialog);
         entry->dialog.proc = proc;
         entry->dialog.visible = false; // shown by the modal loop once initialised

@@ -64,7 +64,9 @@ struct DialogTemplate {
     std::vector<TemplateControl> controls; // in template order
 };
 
-// A template that DialogBoxParamA can create; without one it returns -1.
+// A template that DialogBoxParamA creates dialogs from. An id never set gives a
+// free-form dialog; a removed one is missing from the module, and
+// DialogBoxParamA then returns -1.
 void SetTemplate(int templateId, const DialogTemplate& dialogTemplate);
 void RemoveTemplate(int templateId);
 // Templates 102, 103 and 144 as the executable carries them.
