@@ -8,7 +8,7 @@ packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
 
 # End-to-end layer: 32-bit Wine, a headless X server, keystrokes, screenshots,
 # Japanese glyphs and a Japanese locale.
-packages+=(wine wine32:i386 xvfb xdotool imagemagick fonts-noto-cjk locales procps)
+packages+=(wine wine32:i386 fonts-wine xvfb xdotool imagemagick fonts-noto-cjk locales procps)
 
 is_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
