@@ -123,6 +123,13 @@ static BOOL CALLBACK PutControl(HWND control, LPARAM param) {
         SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, REPLY_TIMEOUT_MS,
                             &answer);
         printf(", \"check\": %d", (int)answer);
+    } else if (!_wcsicmp(className, L"Edit")) {
+        SendMessageTimeoutW(control, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_ABORTIFHUNG,
+                            REPLY_TIMEOUT_MS, &answer);
+        printf(", \"first_line\": %d", (int)answer);
+        SendMessageTimeoutW(control, EM_GETLINECOUNT, 0, 0, SMTO_ABORTIFHUNG, REPLY_TIMEOUT_MS,
+                            &answer);
+        printf(", \"lines\": %d", (int)answer);
     } else if (!_wcsicmp(className, L"msctls_progress32")) {
         SendMessageTimeoutW(control, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, REPLY_TIMEOUT_MS, &answer);
         printf(", \"pos\": %d", (int)answer);
