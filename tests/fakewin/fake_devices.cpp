@@ -73,6 +73,10 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
+    if (device->opens == device->opensAllowed) {
+        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+        return INVALID_HANDLE_VALUE;
+    }
     ++device->opens;
     std::size_t index = 0;
     while (&fake::State().devices[index] != device) {

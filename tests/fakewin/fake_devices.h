@@ -27,6 +27,7 @@ struct CreateRecord {
 struct FakeDevice {
     std::string path;     // compared without regard to letter case, as Windows does
     bool openable = true; // false: CreateFileA fails with ERROR_FILE_NOT_FOUND
+    int opensAllowed = -1; // after this many opens every further one fails; -1: no limit
 
     // Write behaviour.
     int refuseWriteNumber = 0;              // the n-th write call (1-based) fails; 0 never
