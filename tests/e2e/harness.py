@@ -63,9 +63,23 @@ def prefix_stamp(config):
         with open(os.path.join(config.bin_dir, image), "rb") as driver:
             digest.update(driver.read())
     digest.update(vprinter.registry_text(False).encode())
+    digest.update(" ".join(sorted(os.listdir(WINE_FONTS))).encode() if os.path.isdir(WINE_FONTS) else b"")
     digest.update(subprocess.run(["wine", "--version"], capture_output=True,
                                  timeout=30).stdout)
     return digest.hexdigest()
+
+
+WINE_FONTS = "/usr/share/wine/fonts"
+
+
+def install_wine_fonts(prefix):
+    """Wine's own TrueType fonts (Tahoma for the dialogs, Marlett for the
+    caption buttons) into the prefix, where this Wine build looks for them."""
+    fonts = os.path.join(prefix.drive_c, "windows", "Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    for name in sorted(os.listdir(WINE_FONTS)) if os.path.isdir(WINE_FONTS) else []:
+        if name.endswith(".ttf"):
+            shutil.copy(os.path.join(WINE_FONTS, name), os.path.join(fonts, name))
 
 
 def prepare(config, force=False):
@@ -82,6 +96,7 @@ def prepare(config, force=False):
     prefix = create_prefix(config.base_prefix,
                            os.path.join(os.path.dirname(config.base_prefix), "prepare.log"))
     try:
+        install_wine_fonts(prefix)
         vprinter.install(prefix, config.bin_dir, attached=False)
     finally:
         prefix.shutdown()
@@ -119,6 +134,7 @@ def selfcheck(config):
     os.makedirs(artifacts)
     prefix = WinePrefix(os.path.join(artifacts, "prefix"))
     clone_prefix(config.base_prefix, prefix.path)
+    prefix.keep_running()
     failures = []
 
     def expect(what, condition):
@@ -191,6 +207,7 @@ def run_session(config):
         os.makedirs(artifacts, exist_ok=True)
         prefix = WinePrefix(os.path.join(artifacts, "prefix"), os.environ["DISPLAY"])
         clone_prefix(config.base_prefix, prefix.path)
+        prefix.keep_running()
         # On a real display the desktop's own window manager draws the frames.
         prefix.run(["reg", "delete", "HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/f"],
                    check=False)

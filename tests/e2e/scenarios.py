@@ -42,6 +42,7 @@ class Stage:
             clone_prefix(config.base_prefix, prefix_path)
             self.prefix = WinePrefix(prefix_path, self.xvfb.display,
                                      JAPANESE_LOCALE if japanese else None)
+            self.prefix.keep_running()
             self.person = Person(self.prefix, self.xvfb.display, self.artifacts, config.probe)
             for endpoint in (vprinter.PRINT_ENDPOINT,
                              vprinter.scanner_endpoint(vprinter.PRINTER_SCANNER_NUMBER, 0)):
@@ -219,15 +220,18 @@ def run_transfer(stage, succeeds=True, shot=None):
             return dialog
         return None
 
-    dialog = person.wait_for("progress", progressing, timeout=20)
-    check_frame(person, dialog, "progress")
-    check_controls(person, dialog, "progress", texts.PROGRESS_CONTROLS, {
-        112: {"text": stage.texts[223], "visible": 1},
-        111: {"visible": 1},
-        114: {"visible": 1},
-    })
-    if shot:
-        person.screenshot(shot, dialog)
+    if succeeds:
+        # A failing transfer can close the dialog too soon to be looked at
+        # from here; the watch follows it either way.
+        dialog = person.wait_for("progress", progressing, timeout=20)
+        check_frame(person, dialog, "progress")
+        check_controls(person, dialog, "progress", texts.PROGRESS_CONTROLS, {
+            112: {"text": stage.texts[223], "visible": 1},
+            111: {"visible": 1},
+            114: {"visible": 1},
+        })
+        if shot:
+            person.screenshot(shot, dialog)
     samples = person.watched(watch, WATCH_MS)
     with open(os.path.join(stage.artifacts, "progress.json"), "w") as out:
         json.dump(samples, out, ensure_ascii=False, indent=1)

@@ -8,6 +8,7 @@ import select
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 
 WINE_COMMAND_TIMEOUT = 60
@@ -88,16 +89,27 @@ class WinePrefix:
         return os.path.join(self.path, "drive_c")
 
     def run(self, args, timeout=WINE_COMMAND_TIMEOUT, check=True):
-        """A short Wine command; its output as text."""
-        try:
-            done = subprocess.run(["wine"] + args, env=self.env, stdin=subprocess.DEVNULL,
-                                  capture_output=True, timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise HarnessError(f"wine {' '.join(args)} took longer than {timeout} s")
+        """A short Wine command; its output as text. Output goes through files,
+        not pipes: the prefix's daemons inherit the first command's handles
+        and would hold a pipe open long after the command itself has ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                done = subprocess.run(["wine"] + args, env=self.env, stdin=subprocess.DEVNULL,
+                                      stdout=out, stderr=err, timeout=timeout)
+            except subprocess.TimeoutExpired:
+                raise HarnessError(f"wine {' '.join(args)} took longer than {timeout} s")
+            out.seek(0)
+            err.seek(0)
+            output, errors = out.read(), err.read()
         if check and done.returncode != 0:
             raise HarnessError(f"wine {' '.join(args)} failed with {done.returncode}: "
-                               f"{done.stderr.decode(errors='replace')[-2000:]}")
-        return done.stdout.decode("utf-8", errors="replace")
+                               f"{errors.decode(errors='replace')[-2000:]}")
+        return output.decode("utf-8", errors="replace")
+
+    def keep_running(self):
+        """Starts the prefix's wineserver for good, so drivers and services
+        stay up between programs as on a real machine, until shutdown()."""
+        self.wineserver("-p")
 
     def start(self, args, log_path):
         """A long-running Wine program; ended by wait() or by shutdown()."""

@@ -115,18 +115,20 @@ static void LogWrite(const char* endpoint, ULONG length, BOOLEAN accepted) {
 }
 
 NTSTATUS SinkWrite(const char* endpoint, const void* data, ULONG length) {
+    // Every write takes its time, a refused one too: a printer that has
+    // gone away fails the transfer in flight only after a while.
     ULONG limit, delay;
+    if (ReadNumber(endpoint, "delay", &delay) && delay > 0) {
+        LARGE_INTEGER interval;
+        interval.QuadPart = -(LONGLONG)delay * 10000;
+        KeDelayExecutionThread(KernelMode, FALSE, &interval);
+    }
     if (!FileExists(endpoint, "gone") && ReadNumber(endpoint, "limit", &limit) &&
         SinkSize(endpoint) >= (LONGLONG)limit)
         CreateMarker(endpoint, "gone");
     if (FileExists(endpoint, "gone")) {
         LogWrite(endpoint, length, FALSE);
         return STATUS_UNPLUGGED;
-    }
-    if (ReadNumber(endpoint, "delay", &delay) && delay > 0) {
-        LARGE_INTEGER interval;
-        interval.QuadPart = -(LONGLONG)delay * 10000;
-        KeDelayExecutionThread(KernelMode, FALSE, &interval);
     }
     NTSTATUS status = AppendTo(endpoint, "bin", data, length);
     LogWrite(endpoint, length, NT_SUCCESS(status));

@@ -9,7 +9,7 @@
 //           the harness instead)
 //   .limit  decimal byte count; once .bin holds that many bytes the device
 //           unplugs itself (creates .gone) and refuses the next write
-//   .delay  decimal milliseconds that each accepted write takes
+//   .delay  decimal milliseconds that each write takes, accepted or not
 #pragma once
 #include <ntddk.h>
 

@@ -69,15 +69,16 @@ static void PutJsonString(const WCHAR* text) {
     free(utf8);
 }
 
+#define TEXT_CAPACITY 65536
+
 // WM_GETTEXT sent to the window itself: an edit control keeps its text
-// where GetWindowText from another process cannot see it.
+// where GetWindowText from another process cannot see it. One message with
+// room for any text these dialogs hold, so a text that changes meanwhile is
+// read whole, old or new.
 static WCHAR* WindowText(HWND window) {
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, REPLY_TIMEOUT_MS,
-                        &length);
-    WCHAR* text = calloc(length + 2, sizeof(WCHAR));
+    WCHAR* text = calloc(TEXT_CAPACITY, sizeof(WCHAR));
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, length + 1, (LPARAM)text, SMTO_ABORTIFHUNG,
+    SendMessageTimeoutW(window, WM_GETTEXT, TEXT_CAPACITY - 1, (LPARAM)text, SMTO_ABORTIFHUNG,
                         REPLY_TIMEOUT_MS, &copied);
     return text;
 }
@@ -85,12 +86,9 @@ static WCHAR* WindowText(HWND window) {
 // The same text through the ANSI interface, as hex: the bytes the program
 // itself handles in the system's ANSI code page.
 static void PutAnsiHex(HWND window) {
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, REPLY_TIMEOUT_MS,
-                        &length);
-    char* text = calloc(length * 2 + 2, 1);
+    char* text = calloc(TEXT_CAPACITY, 1);
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, length * 2 + 1, (LPARAM)text, SMTO_ABORTIFHUNG,
+    SendMessageTimeoutA(window, WM_GETTEXT, TEXT_CAPACITY - 1, (LPARAM)text, SMTO_ABORTIFHUNG,
                         REPLY_TIMEOUT_MS, &copied);
     putchar('"');
     for (const unsigned char* c = (const unsigned char*)text; *c; ++c)
