@@ -9,7 +9,7 @@ import time
 import expected
 import texts
 import vprinter
-from person import Person, ScenarioFailure, check_controls, check_frame, control
+from person import Person, check_controls, check_frame, control
 from winenv import WinePrefix, Xvfb, clone_prefix
 
 JAPANESE_LOCALE = "ja_JP.UTF-8"
@@ -443,12 +443,11 @@ def run(config, name):
     variant = options.pop("variant", None)
     exe = config.variant_exe(variant) if variant else config.exe
     stage = Stage(config, name, exe=exe, **options)
-    ok = False
+    passed = False
     try:
         function(stage)
-        ok = True
-    except ScenarioFailure:
-        raise
+        passed = True
     finally:
-        stage.close(keep=not ok)
+        # A failed scenario keeps its prefix beside the screenshots.
+        stage.close(keep=not passed)
     return stage.artifacts
