@@ -44,6 +44,9 @@ class Person:
         self.probe = probe
         self.shots = 0
         self.x_env = dict(prefix.env, DISPLAY=display)
+        # Set by the stage: the program under test, so a wait stops at once
+        # when the program has ended instead of running out its time.
+        self.program = None
         os.makedirs(artifacts, exist_ok=True)
 
     # Looking
@@ -67,10 +70,13 @@ class Person:
         deadline = time.monotonic() + timeout
         dialogs = []
         while time.monotonic() < deadline:
+            ended = self.program.poll() if self.program else None
             dialogs = self.dump()
             result = predicate(dialogs)
             if result:
                 return result
+            if ended is not None:
+                self.fail(label, f"the program ended with exit code {ended}", dialogs)
             time.sleep(POLL_SECONDS)
         self.fail(label, f"not reached within {timeout} s", dialogs)
 

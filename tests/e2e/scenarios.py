@@ -59,6 +59,7 @@ class Stage:
         self.runs += 1
         self.program = self.prefix.start([self.exe],
                                          os.path.join(self.artifacts, f"program-{self.runs}.log"))
+        self.person.program = self.program
 
     def wait_exit(self, label, timeout=15, watch_for_updater=False):
         """Waits for the program to end; it must end with 0. With
