@@ -199,6 +199,23 @@ def selfcheck(config):
 
 # make run
 
+def without_virtual_desktop(prefix):
+    """On a real display the desktop's own window manager draws the frames:
+    drop the virtual desktop from the stopped prefix's user registry file."""
+    path = os.path.join(prefix.path, "user.reg")
+    with open(path, encoding="utf-8") as registry:
+        lines = registry.read().split("\n")
+    section = None
+    kept = []
+    for line in lines:
+        if line.startswith("["):
+            section = line.split("]")[0]
+        if not (section == "[Software\\\\Wine\\\\Explorer" and line == '"Desktop"="Default"'):
+            kept.append(line)
+    with open(path, "w", encoding="utf-8") as registry:
+        registry.write("\n".join(kept))
+
+
 def run_session(config):
     """With a display: the program on it, the virtual printer attached, until
     the person closes it. Without one: the accept-and-transfer session played
@@ -209,10 +226,8 @@ def run_session(config):
         os.makedirs(artifacts, exist_ok=True)
         prefix = WinePrefix(os.path.join(artifacts, "prefix"), os.environ["DISPLAY"])
         clone_prefix(config.base_prefix, prefix.path)
+        without_virtual_desktop(prefix)
         prefix.keep_running()
-        # On a real display the desktop's own window manager draws the frames.
-        prefix.run(["reg", "delete", "HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/f"],
-                   check=False)
         vprinter.attach(prefix)
         print("fwupdater.exe is running on your display with the virtual printer attached")
         try:
