@@ -64,7 +64,7 @@ def prefix_stamp(config):
     for image in ("vusbprint.sys", "vusbscan.sys"):
         with open(os.path.join(config.bin_dir, image), "rb") as driver:
             digest.update(driver.read())
-    digest.update(vprinter.registry_text(False).encode())
+    digest.update(vprinter.registry_text(False).encode() + SETTINGS_REG.encode())
     digest.update(" ".join(sorted(os.listdir(WINE_FONTS))).encode() if os.path.isdir(WINE_FONTS) else b"")
     digest.update(subprocess.run(["wine", "--version"], capture_output=True,
                                  timeout=30).stdout)
@@ -72,6 +72,15 @@ def prefix_stamp(config):
 
 
 WINE_FONTS = "/usr/share/wine/fonts"
+
+# A virtual desktop gives every window its caption bar without a window
+# manager; a crash ends the program instead of opening a debugger dialog.
+SETTINGS_REG = "\r\n".join([
+    "REGEDIT4", "",
+    "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]", '"Desktop"="Default"', "",
+    "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]", '"Default"="1024x768"', "",
+    "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]", '"ShowCrashDialog"=dword:00000000', "",
+    ""])
 
 
 def install_wine_fonts(prefix):
@@ -99,6 +108,10 @@ def prepare(config, force=False):
                            os.path.join(os.path.dirname(config.base_prefix), "prepare.log"))
     try:
         install_wine_fonts(prefix)
+        settings = os.path.join(prefix.drive_c, "settings.reg")
+        with open(settings, "w", encoding="ascii", newline="") as reg:
+            reg.write(SETTINGS_REG)
+        prefix.run(["regedit", "/S", "C:\\settings.reg"])
         vprinter.install(prefix, config.bin_dir, attached=False)
     finally:
         prefix.shutdown()

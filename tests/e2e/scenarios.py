@@ -19,6 +19,18 @@ WRITE_DELAY_MS = 250
 WATCH_MS = 30000
 
 
+def use_cjk_dialog_font(prefix):
+    """Wine's Tahoma has no Japanese glyphs and Wine links it only to the
+    fonts of a Japanese Windows; here the dialogs' Tahoma becomes the CJK
+    font that is installed. A replacement only applies to a missing font."""
+    fonts = os.path.join(prefix.drive_c, "windows", "Fonts")
+    for name in os.listdir(fonts):
+        if name.lower().startswith("tahoma"):
+            os.remove(os.path.join(fonts, name))
+    prefix.run(["reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v", "Tahoma",
+                "/d", "Noto Sans CJK JP", "/f"])
+
+
 class Stage:
     """One scenario's world: its own X server, its own copy of the prepared
     prefix, the printer plugged in or not, and the program when started."""
@@ -43,6 +55,8 @@ class Stage:
             self.prefix = WinePrefix(prefix_path, self.xvfb.display,
                                      JAPANESE_LOCALE if japanese else None)
             self.prefix.keep_running()
+            if japanese:
+                use_cjk_dialog_font(self.prefix)
             self.person = Person(self.prefix, self.xvfb.display, self.artifacts, config.probe)
             for endpoint in (vprinter.PRINT_ENDPOINT,
                              vprinter.scanner_endpoint(vprinter.PRINTER_SCANNER_NUMBER, 0)):
@@ -233,6 +247,8 @@ def run_transfer(stage, succeeds=True, shot=None):
         })
         if shot:
             person.screenshot(shot, dialog)
+        # The progress dialog cannot be cancelled: Esc changes nothing.
+        person.keys("Escape")
     samples = person.watched(watch, WATCH_MS)
     with open(os.path.join(stage.artifacts, "progress.json"), "w") as out:
         json.dump(samples, out, ensure_ascii=False, indent=1)
@@ -282,8 +298,14 @@ def nothing_received(stage, endpoints, label):
             stage.person.fail(label, f"{endpoint} received data")
 
 
-def exit_updater(stage, label="exit"):
-    stage.person.press("updater", 2)
+def exit_updater(stage, label="exit", way="button"):
+    """Leaves the updater by its Exit button, the Esc key or the close box."""
+    if way == "button":
+        stage.person.press("updater", 2)
+    elif way == "escape":
+        stage.person.keys("Escape")
+    else:
+        stage.person.click_at(*stage.person.close_box("updater"))
     stage.wait_exit(label)
 
 
@@ -343,7 +365,7 @@ def absent_then_retry(stage):
     run_transfer(stage)
     updater_shows(stage, "done", first_label=226)
     check_capture(stage)
-    exit_updater(stage)
+    exit_updater(stage, way="close box")
 
 
 def unplug(stage):
@@ -395,7 +417,7 @@ def japanese(stage):
     stage.launch()
     accept_agreement(stage)
     updater_shows(stage, "not-found", shot="updater-not-found")
-    exit_updater(stage, "exit-not-found")
+    exit_updater(stage, "exit-not-found", way="escape")
 
 
 def registry_walk(stage):

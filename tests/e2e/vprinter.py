@@ -77,12 +77,6 @@ def registry_text(attached):
                   [HARDWARE_ID + "&REV_0100", HARDWARE_ID])
     lines += [f"[{INTERFACE_KEY}]", f'"DeviceInstance"={_reg_string(INSTANCE_ID)}', "",
               f"[{LINKED_KEY}]", f'"Linked"=dword:{1 if attached else 0:08x}', ""]
-    # A virtual desktop gives every window its caption bar without a window
-    # manager; a crash ends the program instead of opening a debugger dialog.
-    lines += ["[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]", '"Desktop"="Default"', "",
-              "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]", '"Default"="1024x768"', "",
-              "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]", '"ShowCrashDialog"=dword:00000000',
-              ""]
     return "\r\n".join(lines)
 
 
