@@ -43,6 +43,7 @@ PrinterConnection* AccessConnection(const PrinterConnection* config) {
         const std::size_t length = strnlen(config->hardwareId, sizeof config->hardwareId - 1);
         std::memcpy(g_connection.hardwareId, config->hardwareId, length);
         g_connection.hardwareId[length] = '\0';
+        std::memcpy(g_connection.configuredIds, g_connection.hardwareId, length + 1);
     }
     return &g_connection;
 }

@@ -13,13 +13,17 @@ struct PrinterConnection {
                           // the printing driver route)
     HANDLE writeHandle;   // the firmware goes here
     HANDLE readHandle;    // second handle on the device; nothing reads from it
+    // The hardware-ID list as loaded. Every search starts from it, since
+    // hardwareId is overwritten with each candidate tried.
+    char configuredIds[128];
 };
 
 // Fills the configuration half of the record from the string table.
 int LoadTargetConfig();
 
 // Returns the one record; given a configuration, first copies its
-// configuration half (route, pipes, hardwareId text) into it.
+// configuration half (route, pipes, hardwareId text) into it. The hardwareId
+// text also becomes configuredIds.
 PrinterConnection* AccessConnection(const PrinterConnection* config);
 
 // Releases every open device handle (a shared control/write handle once) and

@@ -2,10 +2,14 @@
 // configured, the USB enumeration tree, tried through the configured route.
 #pragma once
 
-// Releases any open handles, then searches; 1 leaves the printer's handles open
-// in the connection, 0 leaves none open.
+// Releases any open handles, then searches from the configured list (or the
+// registry when it is empty). 1 leaves the printer's handles open in the
+// connection, 0 leaves none open. hardwareId is left holding the candidate that
+// succeeded, or the last one tried.
 int FindPrinter();
 
-// Cuts `text` at every delimiter into consecutive slots of `slotWidth` bytes.
-// Returns the number of tokens; empty tokens are never produced.
+// Cuts `text` (its first 1,023 characters) at every delimiter into consecutive
+// slots of `slotWidth` bytes. Returns the number of tokens; empty tokens are
+// never produced and nothing is trimmed. The table must hold every token: the
+// search's 127-character list fits 64 slots of 128 bytes.
 int SplitIdList(const char* text, const char* delimiters, char* slots, int slotWidth);

@@ -58,6 +58,27 @@ std::vector<CreateRecord> CreateCalls() {
     return State().creates;
 }
 
+std::string StillImagePipeName(int number, int pipe) {
+    return "\\\\.\\Usbscan" + std::to_string(number) + "\\" + std::to_string(pipe);
+}
+
+FakeDevice& AddStillImageDevice(int number, USHORT vendorId, USHORT productId, int pipeCount) {
+    std::lock_guard<std::recursive_mutex> guard(MachineLock());
+    FakeDevice* control = nullptr;
+    for (int pipe = 0; pipe < std::max(pipeCount, 1); ++pipe) {
+        FakeDevice& device = AddDevice(StillImagePipeName(number, pipe));
+        device.answersDescriptor = true;
+        device.descriptor.usVendorId = vendorId;
+        device.descriptor.usProductId = productId;
+        device.descriptor.usBcdDevice = 0x0100;
+        device.descriptor.usLanguageId = 0x0409;
+        if (pipe == 0) {
+            control = &device;
+        }
+    }
+    return *control;
+}
+
 } // namespace fake
 
 using fake::MachineLock;
@@ -140,9 +161,10 @@ BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, 
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    std::memcpy(out, &device->descriptor, sizeof(DEVICE_DESCRIPTOR));
+    const DWORD filled = std::min<DWORD>(device->descriptorBytes, sizeof(DEVICE_DESCRIPTOR));
+    std::memcpy(out, &device->descriptor, filled);
     if (bytesReturned != nullptr) {
-        *bytesReturned = sizeof(DEVICE_DESCRIPTOR);
+        *bytesReturned = filled;
     }
     return TRUE;
 }

@@ -37,6 +37,7 @@ struct FakeDevice {
     // Still-image descriptor request (IOCTL_GET_DEVICE_DESCRIPTOR).
     bool answersDescriptor = false; // false: the request fails
     DEVICE_DESCRIPTOR descriptor = {};
+    DWORD descriptorBytes = sizeof(DEVICE_DESCRIPTOR); // bytes of it filled and reported
 
     // Observed.
     int opens = 0;
@@ -53,5 +54,13 @@ FakeDevice* FindDevice(const std::string& path);
 FakeDevice* DeviceOfHandle(HANDLE handle);
 // Every CreateFileA call, opened or not, in order.
 std::vector<CreateRecord> CreateCalls();
+
+// --- still-image devices ------------------------------------------------------
+// The name of pipe `pipe` of still-image device `number`: \\.\Usbscan5\1.
+std::string StillImagePipeName(int number, int pipe);
+// Adds still-image device `number` with pipe files 0 to pipeCount - 1, each
+// answering the descriptor request with these IDs. Returns pipe 0, the file
+// the device is identified through; the others are found with FindDevice.
+FakeDevice& AddStillImageDevice(int number, USHORT vendorId, USHORT productId, int pipeCount = 3);
 
 } // namespace fake

@@ -21,6 +21,7 @@ TEST_F(ConnectionTest, LoadTargetConfigSelectsRouteByExactKeyword) {
         LoadTargetConfig();
         EXPECT_EQ(Connection().useScannerClass, row.useScannerClass) << '"' << row.route << '"';
         EXPECT_STREQ(Connection().hardwareId, "USB\\VID_0E7A&PID_41C5");
+        EXPECT_STREQ(Connection().configuredIds, "USB\\VID_0E7A&PID_41C5");
         EXPECT_EQ(Connection().writePipe, 0);
         EXPECT_EQ(Connection().readPipe, 1);
     }
@@ -32,12 +33,14 @@ TEST_F(ConnectionTest, LoadTargetConfigKeepsHandlesAndCutsLongIds) {
     Connection().writeHandle = INVALID_HANDLE_VALUE;
     LoadTargetConfig();
     EXPECT_EQ(std::strlen(Connection().hardwareId), 127u);
+    EXPECT_EQ(std::strlen(Connection().configuredIds), 127u);
     EXPECT_EQ(Connection().writeHandle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Connection().controlHandle, nullptr);
 
     fake::RemoveString(16); // an empty entry leaves no ID: the search walks the registry
     LoadTargetConfig();
     EXPECT_STREQ(Connection().hardwareId, "");
+    EXPECT_STREQ(Connection().configuredIds, "");
 }
 
 TEST_F(ConnectionTest, AccessConnectionWithNullChangesNothing) {
