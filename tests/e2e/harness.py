@@ -65,7 +65,8 @@ def prefix_stamp(config):
         with open(os.path.join(config.bin_dir, image), "rb") as driver:
             digest.update(driver.read())
     digest.update(vprinter.registry_text(False).encode() + SETTINGS_REG.encode())
-    digest.update(" ".join(sorted(os.listdir(WINE_FONTS))).encode() if os.path.isdir(WINE_FONTS) else b"")
+    if os.path.isdir(WINE_FONTS):
+        digest.update(" ".join(sorted(os.listdir(WINE_FONTS))).encode())
     digest.update(subprocess.run(["wine", "--version"], capture_output=True,
                                  timeout=30).stdout)
     return digest.hexdigest()

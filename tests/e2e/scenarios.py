@@ -285,7 +285,8 @@ def check_capture(stage, endpoint=vprinter.PRINT_ENDPOINT, label="capture", comp
         want = header + image[:texts.CHUNK]
         want_writes = [(64, True), (texts.CHUNK, True), (texts.CHUNK, False)]
     if got != want:
-        at = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))
+        at = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b),
+                  min(len(got), len(want)))
         stage.person.fail(label, f"received {len(got)} bytes, expected {len(want)}; "
                                  f"first difference at offset {at}")
     if writes != want_writes:
