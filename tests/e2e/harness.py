@@ -135,9 +135,9 @@ def build_variants(config, source_dir, toolchain):
         started = time.monotonic()
         subprocess.run(["cmake", "-S", source_dir, "-B", build, "-DCMAKE_BUILD_TYPE=Release",
                         f"-DCMAKE_TOOLCHAIN_FILE={toolchain}", "-DE2E_VARIANT=ON"] + options,
-                       check=True, timeout=600, stdout=subprocess.DEVNULL)
+                       check=True, timeout=300, stdout=subprocess.DEVNULL)
         subprocess.run(["cmake", "--build", build, "--target", "fwupdater", "-j", "2"],
-                       check=True, timeout=1200, stdout=subprocess.DEVNULL)
+                       check=True, timeout=500, stdout=subprocess.DEVNULL)
         print(f"variant {variant} built in {time.monotonic() - started:.1f} s: "
               f"{config.variant_exe(variant)}")
 

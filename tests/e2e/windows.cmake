@@ -44,7 +44,7 @@ set_tests_properties(e2e_prefix PROPERTIES FIXTURES_SETUP e2e_prefix TIMEOUT 300
 add_test(NAME e2e_variants COMMAND ${E2E_HARNESS} variants ${E2E_ARGS}
          --source-dir ${CMAKE_SOURCE_DIR}
          --toolchain ${CMAKE_SOURCE_DIR}/cmake/i686-w64-mingw32.cmake)
-set_tests_properties(e2e_variants PROPERTIES FIXTURES_SETUP e2e_variants TIMEOUT 1500)
+set_tests_properties(e2e_variants PROPERTIES FIXTURES_SETUP e2e_variants TIMEOUT 1700)
 
 add_test(NAME e2e_virtual_printer COMMAND ${E2E_HARNESS} selfcheck ${E2E_ARGS})
 set_tests_properties(e2e_virtual_printer PROPERTIES FIXTURES_REQUIRED e2e_prefix
