@@ -14,6 +14,7 @@ endif()
 
 file(GLOB WINDOWS_EXTRAS CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/windows.cmake
+    ${CMAKE_SOURCE_DIR}/ui/windows.cmake
     ${CMAKE_SOURCE_DIR}/tools/windows.cmake
     ${CMAKE_SOURCE_DIR}/tests/*/windows.cmake)
 foreach(extra ${WINDOWS_EXTRAS})

@@ -2,6 +2,7 @@
 
 #include "tests/fakewin/fake_kernel.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <deque>
 #include <map>
+#include <set>
 #include <utility>
 
 namespace fake {
@@ -17,6 +19,7 @@ namespace {
 
 struct DialogEntry {
     FakeDialog dialog;
+    bool fixedControls = false;
     std::map<int, FakeControl> controls;
     std::map<int, std::uintptr_t> controlWindows;
 };
@@ -31,7 +34,8 @@ struct WindowState {
     std::deque<DialogEntry> dialogs;
     std::map<std::uintptr_t, WindowRef> windows;
     std::uintptr_t nextWindow = 0x10000;
-    std::map<int, std::pair<int, int>> templateSizes;
+    std::map<int, DialogTemplate> templates;
+    std::set<int> missingTemplates; // removed from the module: DialogBoxParamA fails
     int screenWidth = 1024;
     int screenHeight = 768;
     std::map<int, std::deque<UserScript>> scripts;
@@ -76,34 +80,159 @@ DialogEntry* EntryOf(HWND dialog) {
     return &State().dialogs[ref.dialog];
 }
 
+FakeControl* ControlOf(DialogEntry* entry, int id) {
+    if (entry == nullptr) {
+        return nullptr;
+    }
+    auto it = entry->controls.find(id);
+    if (it != entry->controls.end()) {
+        return &it->second;
+    }
+    if (entry->fixedControls) {
+        return nullptr;
+    }
+    FakeControl& control = entry->controls[id]; // a free-form dialog has every control
+    control.order = static_cast<int>(entry->controls.size());
+    return &control;
+}
+
+// The window a WindowRef names: its visible and enabled flags.
+bool* VisibleFlag(const WindowRef& ref) {
+    DialogEntry& entry = State().dialogs[ref.dialog];
+    return ref.control == -1 ? &entry.dialog.visible : &entry.controls[ref.control].visible;
+}
+
+bool* EnabledFlag(const WindowRef& ref) {
+    DialogEntry& entry = State().dialogs[ref.dialog];
+    return ref.control == -1 ? &entry.dialog.enabled : &entry.controls[ref.control].enabled;
+}
+
 std::string WindowName(HWND window) {
     WindowRef ref{};
     if (!Resolve(window, &ref)) {
         return "?";
     }
-    return ref.control == -1 ? "dialog" : "control" + std::to_string(ref.control);
+    if (ref.control == -1) {
+        return "dialog" + std::to_string(State().dialogs[ref.dialog].dialog.templateId);
+    }
+    return "control" + std::to_string(ref.control);
+}
+
+HWND CreateFromTemplate(int templateId, const DialogTemplate& dialogTemplate) {
+    WindowState& state = State();
+    state.dialogs.emplace_back();
+    DialogEntry& entry = state.dialogs.back();
+    entry.dialog.templateId = templateId;
+    entry.dialog.closeBox = dialogTemplate.closeBox;
+    entry.dialog.rect = RECT{0, 0, dialogTemplate.width, dialogTemplate.height};
+    entry.fixedControls = dialogTemplate.fixedControls;
+    int order = 0;
+    for (const TemplateControl& item : dialogTemplate.controls) {
+        FakeControl& control = entry.controls[item.id];
+        control.kind = item.kind;
+        control.text = item.text;
+        control.groupStart = item.groupStart || order == 0; // the first control opens a group
+        control.order = ++order;
+    }
+    return NewWindow(state.dialogs.size() - 1, -1);
+}
+
+// Whether a person can reach the dialog: up, shown, enabled.
+DialogEntry* ReachableDialog(HWND dialog) {
+    DialogEntry* entry = EntryOf(dialog);
+    if (entry == nullptr || entry->dialog.ended || !entry->dialog.visible ||
+        !entry->dialog.enabled) {
+        return nullptr;
+    }
+    return entry;
+}
+
+// An automatic radio button checks itself and clears the others of its group.
+void CheckRadioInGroup(DialogEntry* entry, int id) {
+    std::vector<std::pair<int, int>> byOrder; // order, id
+    for (const auto& control : entry->controls) {
+        byOrder.emplace_back(control.second.order, control.first);
+    }
+    std::sort(byOrder.begin(), byOrder.end());
+    int group = 0;
+    std::map<int, int> groupOf;
+    for (const auto& item : byOrder) {
+        if (entry->controls[item.second].groupStart) {
+            ++group;
+        }
+        groupOf[item.second] = group;
+    }
+    for (auto& control : entry->controls) {
+        if (control.first != id && groupOf[control.first] == groupOf[id] &&
+            control.second.kind == ControlKind::AutoRadioButton) {
+            control.second.check = BST_UNCHECKED;
+        }
+    }
+    entry->controls[id].check = BST_CHECKED;
 }
 
 } // namespace
 
 void ResetWindows() {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    const std::uintptr_t next = State().nextWindow;
+    const std::uintptr_t next = State().nextWindow; // window values stay unique across tests
     State() = WindowState();
     State().nextWindow = next;
 }
 
+void SetTemplate(int templateId, const DialogTemplate& dialogTemplate) {
+    std::lock_guard<std::recursive_mutex> guard(MachineLock());
+    State().templates[templateId] = dialogTemplate;
+    State().missingTemplates.erase(templateId);
+}
+
+void RemoveTemplate(int templateId) {
+    std::lock_guard<std::recursive_mutex> guard(MachineLock());
+    State().templates.erase(templateId);
+    State().missingTemplates.insert(templateId);
+}
+
+void LoadShippedTemplates() {
+    // Dialog units to pixels for Tahoma 8 points at 96 dpi (base units 6 x 13),
+    // plus a modal frame of 3 pixels a side and a caption of 19.
+    auto sized = [](int unitsWide, int unitsHigh, bool closeBox,
+                    std::vector<TemplateControl> controls) {
+        DialogTemplate shipped;
+        shipped.width = unitsWide * 6 / 4 + 6;
+        shipped.height = unitsHigh * 13 / 8 + 3 * 2 + 19;
+        shipped.closeBox = closeBox;
+        shipped.fixedControls = true;
+        shipped.controls = std::move(controls);
+        return shipped;
+    };
+    SetTemplate(102, sized(298, 106, true,
+                           {{1, ControlKind::PushButton, "", false},
+                            {2, ControlKind::PushButton, "", false},
+                            {110, ControlKind::Static, "", true}}));
+    SetTemplate(103, sized(238, 81, false,
+                           {{111, ControlKind::Static, "", true},
+                            {114, ControlKind::Progress, "Progress1", false},
+                            {112, ControlKind::Static, "", true}}));
+    SetTemplate(144, sized(307, 169, true,
+                           {{1, ControlKind::DefaultPushButton, "OK", false},
+                            {146, ControlKind::Edit, "", false},
+                            {147, ControlKind::AutoRadioButton, "No", false},
+                            {148, ControlKind::AutoRadioButton, "Yes", false},
+                            {145, ControlKind::Static, "Static", true}}));
+}
+
+void SetTemplateSize(int templateId, int width, int height) {
+    std::lock_guard<std::recursive_mutex> guard(MachineLock());
+    DialogTemplate& dialogTemplate = State().templates[templateId];
+    dialogTemplate.width = width;
+    dialogTemplate.height = height;
+}
+
 HWND CreateDialogWindow(int templateId) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    WindowState& state = State();
-    state.dialogs.emplace_back();
-    FakeDialog& dialog = state.dialogs.back().dialog;
-    dialog.templateId = templateId;
-    auto size = state.templateSizes.find(templateId);
-    const int width = size == state.templateSizes.end() ? 400 : size->second.first;
-    const int height = size == state.templateSizes.end() ? 200 : size->second.second;
-    dialog.rect = RECT{0, 0, width, height};
-    return NewWindow(state.dialogs.size() - 1, -1);
+    auto known = State().templates.find(templateId);
+    return CreateFromTemplate(templateId,
+                              known == State().templates.end() ? DialogTemplate() : known->second);
 }
 
 FakeDialog* Dialog(HWND dialog) {
@@ -114,13 +243,7 @@ FakeDialog* Dialog(HWND dialog) {
 
 FakeControl* Control(HWND dialog, int id) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    DialogEntry* entry = EntryOf(dialog);
-    return entry == nullptr ? nullptr : &entry->controls[id];
-}
-
-void SetTemplateSize(int templateId, int width, int height) {
-    std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    State().templateSizes[templateId] = {width, height};
+    return ControlOf(EntryOf(dialog), id);
 }
 
 void SetScreenSize(int width, int height) {
@@ -134,7 +257,11 @@ void ScriptDialog(int templateId, UserScript script) {
     State().scripts[templateId].push_back(std::move(script));
 }
 
-INT_PTR Command(HWND dialog, int id) {
+namespace {
+
+// Sends WM_COMMAND; the procedure runs without the lock, as a real one runs
+// outside the window manager.
+INT_PTR SendCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
     DLGPROC proc = nullptr;
     {
         std::lock_guard<std::recursive_mutex> guard(MachineLock());
@@ -144,8 +271,102 @@ INT_PTR Command(HWND dialog, int id) {
         }
         proc = entry->dialog.proc;
     }
-    // The procedure runs without the lock, as a real one runs outside the window manager.
-    return proc(dialog, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    return proc(dialog, WM_COMMAND, wParam, lParam);
+}
+
+WPARAM Clicked(int id) {
+    return static_cast<WPARAM>(static_cast<WORD>(id)); // BN_CLICKED is 0 in the high word
+}
+
+} // namespace
+
+INT_PTR Command(HWND dialog, int id) {
+    return SendCommand(dialog, static_cast<WPARAM>(id), 0);
+}
+
+bool Click(HWND dialog, int id) {
+    HWND button = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> guard(MachineLock());
+        DialogEntry* entry = ReachableDialog(dialog);
+        FakeControl* control = ControlOf(entry, id);
+        if (control == nullptr || !control->visible || !control->enabled) {
+            return false;
+        }
+        switch (control->kind) {
+        case ControlKind::AutoRadioButton:
+            CheckRadioInGroup(entry, id);
+            break;
+        case ControlKind::Any:
+        case ControlKind::PushButton:
+        case ControlKind::DefaultPushButton:
+            break;
+        default:
+            return false; // edit boxes, static texts and bars send no click
+        }
+        button = GetDlgItem(dialog, id);
+    }
+    SendCommand(dialog, Clicked(id), reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
+bool PressEscape(HWND dialog) {
+    HWND cancel = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> guard(MachineLock());
+        DialogEntry* entry = ReachableDialog(dialog);
+        if (entry == nullptr) {
+            return false;
+        }
+        if (ControlOf(entry, IDCANCEL) != nullptr) {
+            cancel = GetDlgItem(dialog, IDCANCEL);
+        }
+    }
+    SendCommand(dialog, Clicked(IDCANCEL), reinterpret_cast<LPARAM>(cancel));
+    return true;
+}
+
+bool PressEnter(HWND dialog) {
+    int id = IDOK;
+    HWND button = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> guard(MachineLock());
+        DialogEntry* entry = ReachableDialog(dialog);
+        if (entry == nullptr) {
+            return false;
+        }
+        for (const auto& control : entry->controls) {
+            if (control.second.kind == ControlKind::DefaultPushButton) {
+                if (!control.second.enabled) {
+                    return false; // a disabled default button swallows Enter
+                }
+                id = control.first;
+                button = GetDlgItem(dialog, id);
+            }
+        }
+    }
+    SendCommand(dialog, Clicked(id), reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
+bool ClickCloseBox(HWND dialog) {
+    HWND cancel = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> guard(MachineLock());
+        DialogEntry* entry = ReachableDialog(dialog);
+        if (entry == nullptr || !entry->dialog.closeBox) {
+            return false;
+        }
+        FakeControl* control = ControlOf(entry, IDCANCEL);
+        if (control != nullptr) {
+            if (!control->enabled) {
+                return false; // the dialog manager ignores the close box then
+            }
+            cancel = GetDlgItem(dialog, IDCANCEL);
+        }
+    }
+    SendCommand(dialog, Clicked(IDCANCEL), reinterpret_cast<LPARAM>(cancel));
+    return true;
 }
 
 void SetDialogWaitLimit(int milliseconds) {
@@ -190,19 +411,25 @@ using fake::MachineLock;
 
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc,
                                LPARAM initParam) {
-    const int templateId = static_cast<int>(reinterpret_cast<std::uintptr_t>(templateName));
+    const auto name = reinterpret_cast<std::uintptr_t>(templateName);
+    const int templateId = static_cast<int>(name);
     HWND dialog = nullptr;
     fake::UserScript script;
     {
         std::lock_guard<std::recursive_mutex> guard(MachineLock());
         fake::State().runs.push_back(templateId);
         fake::LogCall("DialogBoxParam " + std::to_string(templateId));
-        if (instance != fake::OwnModule() || owner != nullptr || proc == nullptr ||
-            templateId > 0xFFFF) {
-            return -1;
+        if (instance != fake::OwnModule() || owner != nullptr || proc == nullptr || name > 0xFFFF ||
+            fake::State().missingTemplates.count(templateId) != 0) {
+            return -1; // no such template in the module
         }
-        dialog = fake::CreateDialogWindow(templateId);
-        fake::EntryOf(dialog)->dialog.proc = proc;
+        auto known = fake::State().templates.find(templateId);
+        dialog = fake::CreateFromTemplate(templateId, known == fake::State().templates.end()
+                                                          ? fake::DialogTemplate()
+                                                          : known->second);
+        fake::DialogEntry* entry = fake::EntryOf(dialog);
+        entry->dialog.proc = proc;
+        entry->dialog.visible = false; // shown by the modal loop once initialised
         auto queued = fake::State().scripts.find(templateId);
         if (queued != fake::State().scripts.end() && !queued->second.empty()) {
             script = std::move(queued->second.front());
@@ -210,20 +437,27 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
         }
     }
     proc(dialog, WM_INITDIALOG, 0, initParam);
+    {
+        std::lock_guard<std::recursive_mutex> guard(MachineLock());
+        fake::DialogEntry* entry = fake::EntryOf(dialog);
+        if (!entry->dialog.ended) {
+            entry->dialog.visible = true;
+        }
+    }
     if (script) {
         script(dialog);
     }
     std::unique_lock<std::recursive_mutex> lock(MachineLock());
-    fake::DialogEntry* entry = fake::EntryOf(dialog);
     // A dialog that another thread ends is waited for, but never forever.
-    const bool ended = fake::EndedSignal().wait_for(
-        lock, std::chrono::milliseconds(fake::State().waitLimitMs),
-        [&] { return fake::EntryOf(dialog)->dialog.ended; });
+    const bool ended =
+        fake::EndedSignal().wait_for(lock, std::chrono::milliseconds(fake::State().waitLimitMs),
+                                     [&] { return fake::EntryOf(dialog)->dialog.ended; });
     if (!ended) {
         ++fake::State().timeouts;
+        fake::EntryOf(dialog)->dialog.ended = true; // the loop is gone; so is the window
         return -1;
     }
-    return entry->dialog.result;
+    return fake::EntryOf(dialog)->dialog.result;
 }
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
@@ -238,6 +472,7 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
     if (!entry->dialog.ended) {
         entry->dialog.ended = true;
         entry->dialog.result = result;
+        entry->dialog.visible = false;
     }
     fake::EndedSignal().notify_all();
     return TRUE;
@@ -245,8 +480,8 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
 
 BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    fake::FakeControl* control = fake::Control(dialog, id);
-    if (control == nullptr) {
+    fake::FakeControl* control = fake::ControlOf(fake::EntryOf(dialog), id);
+    if (control == nullptr || text == nullptr) {
         return FALSE;
     }
     fake::LogCall("SetDlgItemText " + std::to_string(id) + " " + text);
@@ -257,20 +492,20 @@ BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text) {
 
 BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    fake::FakeDialog* dialog = fake::Dialog(window);
-    if (dialog == nullptr) {
+    fake::DialogEntry* entry = fake::EntryOf(window);
+    if (entry == nullptr || text == nullptr) {
         return FALSE;
     }
-    dialog->caption = text;
+    entry->dialog.caption = text;
     return TRUE;
 }
 
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam,
                                    LPARAM lParam) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    fake::LogCall("SendDlgItemMessage " + std::to_string(id) + " " + std::to_string(message) +
-                  " " + std::to_string(wParam) + " " + std::to_string(lParam));
-    fake::FakeControl* control = fake::Control(dialog, id);
+    fake::LogCall("SendDlgItemMessage " + std::to_string(id) + " " + std::to_string(message) + " " +
+                  std::to_string(wParam) + " " + std::to_string(lParam));
+    fake::FakeControl* control = fake::ControlOf(fake::EntryOf(dialog), id);
     if (control == nullptr) {
         return 0;
     }
@@ -298,7 +533,9 @@ HWND WINAPI GetDlgItem(HWND dialog, int id) {
         return nullptr;
     }
     fake::DialogEntry& entry = fake::State().dialogs[ref.dialog];
-    entry.controls[id]; // the template has it
+    if (fake::ControlOf(&entry, id) == nullptr) {
+        return nullptr; // the template has no such control
+    }
     auto known = entry.controlWindows.find(id);
     if (known != entry.controlWindows.end()) {
         return reinterpret_cast<HWND>(known->second);
@@ -315,10 +552,9 @@ BOOL WINAPI EnableWindow(HWND window, BOOL enable) {
         return FALSE;
     }
     fake::LogCall("EnableWindow " + fake::WindowName(window) + " " + std::to_string(enable));
-    fake::DialogEntry& entry = fake::State().dialogs[ref.dialog];
-    bool& enabled = ref.control == -1 ? entry.dialog.enabled : entry.controls[ref.control].enabled;
-    const bool wasDisabled = !enabled;
-    enabled = enable != FALSE;
+    bool* enabled = fake::EnabledFlag(ref);
+    const bool wasDisabled = !*enabled;
+    *enabled = enable != FALSE;
     return wasDisabled ? TRUE : FALSE;
 }
 
@@ -329,30 +565,29 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
         return FALSE;
     }
     fake::LogCall("ShowWindow " + fake::WindowName(window) + " " + std::to_string(command));
-    fake::DialogEntry& entry = fake::State().dialogs[ref.dialog];
-    bool& visible = ref.control == -1 ? entry.dialog.visible : entry.controls[ref.control].visible;
-    const bool wasVisible = visible;
-    visible = command != SW_HIDE;
+    bool* visible = fake::VisibleFlag(ref);
+    const bool wasVisible = *visible;
+    *visible = command != SW_HIDE;
     return wasVisible ? TRUE : FALSE;
 }
 
 BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    fake::FakeDialog* dialog = fake::Dialog(window);
-    if (dialog == nullptr || rect == nullptr) {
+    fake::DialogEntry* entry = fake::EntryOf(window);
+    if (entry == nullptr || rect == nullptr) {
         return FALSE;
     }
-    *rect = dialog->rect;
+    *rect = entry->dialog.rect;
     return TRUE;
 }
 
 BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    fake::FakeDialog* dialog = fake::Dialog(window);
-    if (dialog == nullptr) {
+    fake::DialogEntry* entry = fake::EntryOf(window);
+    if (entry == nullptr) {
         return FALSE;
     }
-    dialog->rect = RECT{x, y, x + width, y + height};
+    entry->dialog.rect = RECT{x, y, x + width, y + height};
     return TRUE;
 }
 

@@ -72,8 +72,8 @@ TEST_F(ConnectionTest, CloseConnectionReleasesEachOpenHandleOnce) {
     CloseConnection();
     EXPECT_EQ(fake::OpenHandleCount(), 0);
     EXPECT_EQ(fake::BadReleaseCount(), 0);
-    for (HANDLE handle : {Connection().controlHandle, Connection().writeHandle,
-                          Connection().readHandle}) {
+    for (HANDLE handle :
+         {Connection().controlHandle, Connection().writeHandle, Connection().readHandle}) {
         EXPECT_EQ(handle, INVALID_HANDLE_VALUE);
     }
 }
@@ -90,12 +90,11 @@ TEST_F(ConnectionTest, CloseConnectionReleasesNothingForZeroOrClosedHandles) {
 }
 
 class WriteToDeviceTest : public MachineTest {
-protected:
+  protected:
     fake::FakeDevice& Attach() {
         fake::FakeDevice& device = fake::AddDevice("printer");
-        Connection().writeHandle =
-            CreateFileA("printer", GENERIC_READ | GENERIC_WRITE, 3, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        Connection().writeHandle = CreateFileA("printer", GENERIC_READ | GENERIC_WRITE, 3, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         return device;
     }
     std::vector<std::uint8_t> Pattern(std::size_t size) {
