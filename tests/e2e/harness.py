@@ -242,6 +242,7 @@ def run_session(config):
         clone_prefix(config.base_prefix, prefix.path)
         without_virtual_desktop(prefix)
         prefix.keep_running()
+        vprinter.set_control(prefix, vprinter.PRINT_ENDPOINT, "delay", scenarios.WRITE_DELAY_MS)
         vprinter.attach(prefix)
         print("fwupdater.exe is running on your display with the virtual printer attached")
         try:
@@ -253,14 +254,26 @@ def run_session(config):
               f"{vprinter.sink_path(prefix)}")
         return 0
     stage = scenarios.Stage(config, "session")
+    passed = False
     try:
         scenarios.transfer(stage)
+        passed = True
     finally:
         stage.close(keep=True)
-    print("accept-and-transfer session played under Xvfb")
-    print(f"screenshots:    {stage.artifacts}/*.png")
-    print(f"printer bytes:  {vprinter.sink_path(stage.prefix)} "
-          f"({len(vprinter.received(stage.prefix))} bytes: 64-byte header + image)")
+    received = os.path.join(stage.artifacts, "printer-received.bin")
+    log = os.path.join(stage.artifacts, "printer-writes.log")
+    shutil.copy(vprinter.sink_path(stage.prefix), received)
+    shutil.copy(vprinter.sink_path(stage.prefix)[:-3] + "log", log)
+    if passed:
+        shutil.rmtree(stage.prefix.path, ignore_errors=True)
+    print("accept-and-transfer session played under Xvfb (no $DISPLAY)")
+    print("screenshots:")
+    for name in sorted(os.listdir(stage.artifacts)):
+        if name.endswith(".png") and name[0].isdigit():
+            print(f"  {os.path.join(stage.artifacts, name)}")
+    print(f"bytes the printer received ({os.path.getsize(received)}: the 64-byte header and "
+          f"the image, checked):\n  {received}")
+    print(f"its write log:\n  {log}")
     return 0
 
 
