@@ -51,5 +51,5 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
     if ! grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
         echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
     fi
-    locale-gen ja_JP.UTF-8 >/dev/null
+    locale-gen --keep-existing >/dev/null
 fi
