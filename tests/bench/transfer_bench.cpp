@@ -56,6 +56,7 @@ void ForgetLastRun(fake::FakeDevice& printer, HWND dialog) {
     printer.received.clear();
     printer.writes.clear();
     fake::ResetKernel();
+    fake::EnableCallLog(false);
     for (int id : {IDC_PROGRESS_BAR, IDC_PROGRESS_PERCENT}) {
         fake::Control(dialog, id)->positions.clear();
         fake::Control(dialog, id)->texts.clear();

@@ -23,6 +23,7 @@ struct KernelState {
     int allocations = 0;
     int failAllocation = 0;
     std::vector<std::string> calls;
+    bool logging = true;
 };
 
 KernelState& State() {
@@ -156,6 +157,16 @@ void LogCall(const std::string& entry) {
     State().calls.push_back(entry);
 }
 
+bool CallLogEnabled() {
+    std::lock_guard<std::recursive_mutex> guard(MachineLock());
+    return State().logging;
+}
+
+void EnableCallLog(bool enabled) {
+    std::lock_guard<std::recursive_mutex> guard(MachineLock());
+    State().logging = enabled;
+}
+
 std::vector<std::string> CallLog() {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
     return State().calls;
@@ -228,7 +239,8 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
 }
 
 BOOL WINAPI CloseHandle(HANDLE object) {
-    fake::LogCall("CloseHandle " + std::to_string(reinterpret_cast<std::uintptr_t>(object)));
+    if (fake::CallLogEnabled())
+        fake::LogCall("CloseHandle " + std::to_string(reinterpret_cast<std::uintptr_t>(object)));
     fake::HandleKind kind = fake::HandleKind::File;
     // Only files and threads are closed with CloseHandle; anything else is a fault.
     if (fake::HandleKindOf(object, &kind) && kind == fake::HandleKind::Thread) {

@@ -47,6 +47,10 @@ HMODULE Kernel32Module();
 // --- call log ---------------------------------------------------------------
 // For the few places where the order of calls is the behaviour.
 void LogCall(const std::string& entry);
+// Logging is on after every reset; a benchmark turns it off so that building
+// log entries does not weigh in its figures.
+bool CallLogEnabled();
+void EnableCallLog(bool enabled);
 std::vector<std::string> CallLog();
 void ClearCallLog();
 

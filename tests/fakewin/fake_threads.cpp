@@ -86,7 +86,8 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES security, std::size_t stackSize
     if (threadId != nullptr) {
         *threadId = state.nextThreadId++;
     }
-    fake::LogCall("CreateThread");
+    if (fake::CallLogEnabled())
+        fake::LogCall("CreateThread");
     // The new thread runs at once; it waits for the machine lock only when it
     // first calls into the machine, after this call has returned.
     state.unjoined.emplace_back([record, start, parameter] {
@@ -101,5 +102,6 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES security, std::size_t stackSize
 void WINAPI Sleep(DWORD milliseconds) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
     fake::State().sleeps.push_back(milliseconds);
-    fake::LogCall("Sleep " + std::to_string(milliseconds));
+    if (fake::CallLogEnabled())
+        fake::LogCall("Sleep " + std::to_string(milliseconds));
 }

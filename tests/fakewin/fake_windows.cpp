@@ -418,7 +418,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     {
         std::lock_guard<std::recursive_mutex> guard(MachineLock());
         fake::State().runs.push_back(templateId);
-        fake::LogCall("DialogBoxParam " + std::to_string(templateId));
+        if (fake::CallLogEnabled())
+            fake::LogCall("DialogBoxParam " + std::to_string(templateId));
         if (instance != fake::OwnModule() || owner != nullptr || proc == nullptr || name > 0xFFFF ||
             fake::State().missingTemplates.count(templateId) != 0) {
             return -1; // no such template in the module
@@ -466,8 +467,9 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
     if (entry == nullptr) {
         return FALSE;
     }
-    fake::LogCall("EndDialog " + std::to_string(entry->dialog.templateId) + " " +
-                  std::to_string(result));
+    if (fake::CallLogEnabled())
+        fake::LogCall("EndDialog " + std::to_string(entry->dialog.templateId) + " " +
+                      std::to_string(result));
     ++entry->dialog.endCount;
     if (!entry->dialog.ended) {
         entry->dialog.ended = true;
@@ -484,7 +486,8 @@ BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text) {
     if (control == nullptr || text == nullptr) {
         return FALSE;
     }
-    fake::LogCall("SetDlgItemText " + std::to_string(id) + " " + text);
+    if (fake::CallLogEnabled())
+        fake::LogCall("SetDlgItemText " + std::to_string(id) + " " + text);
     control->text = text;
     control->texts.push_back(text);
     return TRUE;
@@ -503,8 +506,9 @@ BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam,
                                    LPARAM lParam) {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    fake::LogCall("SendDlgItemMessage " + std::to_string(id) + " " + std::to_string(message) + " " +
-                  std::to_string(wParam) + " " + std::to_string(lParam));
+    if (fake::CallLogEnabled())
+        fake::LogCall("SendDlgItemMessage " + std::to_string(id) + " " + std::to_string(message) +
+                      " " + std::to_string(wParam) + " " + std::to_string(lParam));
     fake::FakeControl* control = fake::ControlOf(fake::EntryOf(dialog), id);
     if (control == nullptr) {
         return 0;
@@ -551,7 +555,8 @@ BOOL WINAPI EnableWindow(HWND window, BOOL enable) {
     if (!fake::Resolve(window, &ref)) {
         return FALSE;
     }
-    fake::LogCall("EnableWindow " + fake::WindowName(window) + " " + std::to_string(enable));
+    if (fake::CallLogEnabled())
+        fake::LogCall("EnableWindow " + fake::WindowName(window) + " " + std::to_string(enable));
     bool* enabled = fake::EnabledFlag(ref);
     const bool wasDisabled = !*enabled;
     *enabled = enable != FALSE;
@@ -564,7 +569,8 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
     if (!fake::Resolve(window, &ref)) {
         return FALSE;
     }
-    fake::LogCall("ShowWindow " + fake::WindowName(window) + " " + std::to_string(command));
+    if (fake::CallLogEnabled())
+        fake::LogCall("ShowWindow " + fake::WindowName(window) + " " + std::to_string(command));
     bool* visible = fake::VisibleFlag(ref);
     const bool wasVisible = *visible;
     *visible = command != SW_HIDE;
@@ -626,7 +632,8 @@ BOOL WINAPI DeleteDC(HDC dc) {
 
 void WINAPI InitCommonControls() {
     std::lock_guard<std::recursive_mutex> guard(MachineLock());
-    fake::LogCall("InitCommonControls");
+    if (fake::CallLogEnabled())
+        fake::LogCall("InitCommonControls");
     fake::State().commonControls = true;
 }
 
