@@ -77,9 +77,6 @@ TEST_F(PrinterClassTest, MatchesWholeEntriesAfterUpperCasing) {
             }
         }
     }
-    ASSERT_EQ(fake::ClassDevsCalls().size(), 1u); // present devices with the printing interface
-    EXPECT_EQ(fake::ClassDevsCalls()[0].flags, 0x12u);
-    EXPECT_FALSE(fake::ClassDevsCalls()[0].hadEnumerator || fake::ClassDevsCalls()[0].hadParent);
 }
 
 TEST_F(PrinterClassTest, EveryFailureReleasesAllAndLeavesTheNextMatchUntried) {
