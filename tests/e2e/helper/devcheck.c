@@ -12,21 +12,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "json_out.h"
+
 static const GUID usbPrintInterface = {
     0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
-
-static void PrintJsonString(const char* text) {
-    putchar('"');
-    for (const unsigned char* c = (const unsigned char*)text; *c; ++c) {
-        if (*c == '"' || *c == '\\')
-            printf("\\%c", *c);
-        else if (*c < 0x20)
-            printf("\\u%04x", *c);
-        else
-            putchar(*c);
-    }
-    putchar('"');
-}
 
 static int FirstInterfacePath(char* path, DWORD size, int print) {
     HDEVINFO set =

@@ -15,6 +15,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "json_out.h"
+
 #define MAX_DIALOGS 16
 #define REPLY_TIMEOUT_MS 2000
 
@@ -56,16 +58,7 @@ static void PutJsonString(const WCHAR* text) {
     char* utf8 = malloc(bytes > 0 ? bytes : 1);
     utf8[0] = 0;
     WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, bytes, NULL, NULL);
-    putchar('"');
-    for (const unsigned char* c = (const unsigned char*)utf8; *c; ++c) {
-        if (*c == '"' || *c == '\\')
-            printf("\\%c", *c);
-        else if (*c < 0x20)
-            printf("\\u%04x", *c);
-        else
-            putchar(*c);
-    }
-    putchar('"');
+    PrintJsonString(utf8);
     free(utf8);
 }
 
