@@ -1,9 +1,8 @@
 #include "discovery/printer_search.h"
 
 #include "connection/connection.h"
-#include "discovery/printer_class.h"
+#include "discovery/device_route.h"
 #include "discovery/registry_walk.h"
-#include "discovery/scanner_class.h"
 
 #include <cstring>
 
@@ -50,9 +49,7 @@ int FindPrinter() {
     const int count = SplitIdList(connection->configuredIds, ",", candidates[0], kCandidateWidth);
     for (int i = 0; i < count; ++i) {
         std::memcpy(connection->hardwareId, candidates[i], kCandidateWidth);
-        const int opened = connection->useScannerClass != 0 ? OpenScannerClassDevice(connection)
-                                                            : OpenPrinterClassDevice(connection);
-        if (opened != 0) {
+        if (OpenConfiguredRoute(connection) != 0) {
             return 1;
         }
     }

@@ -1,8 +1,7 @@
 #include "discovery/registry_walk.h"
 
-#include "discovery/printer_class.h"
+#include "discovery/device_route.h"
 #include "discovery/registry_read.h"
-#include "discovery/scanner_class.h"
 
 #include <cstdio>
 #include <cstring>
@@ -47,10 +46,7 @@ int WalkUsbEnumTree(PrinterConnection* connection) {
             }
             std::snprintf(connection->hardwareId, sizeof connection->hardwareId, "USB\\%s",
                           deviceKeys[j]);
-            const int opened = connection->useScannerClass != 0
-                                   ? OpenScannerClassDevice(connection)
-                                   : OpenPrinterClassDevice(connection);
-            if (opened != 0) {
+            if (OpenConfiguredRoute(connection) != 0) {
                 return 1;
             }
         }
