@@ -310,20 +310,35 @@ bool Click(HWND dialog, int id) {
     return true;
 }
 
-bool PressEscape(HWND dialog) {
+namespace {
+
+// Esc and the close box both reach the procedure as IDCANCEL. The close box
+// exists only with a system menu, and the dialog manager ignores it while a
+// Cancel button is disabled.
+bool SendCancel(HWND dialog, bool fromCloseBox) {
     HWND cancel = nullptr;
     {
         std::lock_guard<std::recursive_mutex> guard(MachineLock());
         DialogEntry* entry = ReachableDialog(dialog);
-        if (entry == nullptr) {
+        if (entry == nullptr || (fromCloseBox && !entry->dialog.closeBox)) {
             return false;
         }
-        if (ControlOf(entry, IDCANCEL) != nullptr) {
+        FakeControl* control = ControlOf(entry, IDCANCEL);
+        if (control != nullptr) {
+            if (fromCloseBox && !control->enabled) {
+                return false;
+            }
             cancel = GetDlgItem(dialog, IDCANCEL);
         }
     }
     SendCommand(dialog, Clicked(IDCANCEL), reinterpret_cast<LPARAM>(cancel));
     return true;
+}
+
+} // namespace
+
+bool PressEscape(HWND dialog) {
+    return SendCancel(dialog, false);
 }
 
 bool PressEnter(HWND dialog) {
@@ -350,23 +365,7 @@ bool PressEnter(HWND dialog) {
 }
 
 bool ClickCloseBox(HWND dialog) {
-    HWND cancel = nullptr;
-    {
-        std::lock_guard<std::recursive_mutex> guard(MachineLock());
-        DialogEntry* entry = ReachableDialog(dialog);
-        if (entry == nullptr || !entry->dialog.closeBox) {
-            return false;
-        }
-        FakeControl* control = ControlOf(entry, IDCANCEL);
-        if (control != nullptr) {
-            if (!control->enabled) {
-                return false; // the dialog manager ignores the close box then
-            }
-            cancel = GetDlgItem(dialog, IDCANCEL);
-        }
-    }
-    SendCommand(dialog, Clicked(IDCANCEL), reinterpret_cast<LPARAM>(cancel));
-    return true;
+    return SendCancel(dialog, true);
 }
 
 void SetDialogWaitLimit(int milliseconds) {
