@@ -168,3 +168,17 @@ NTSTATUS CompleteRequest(PIRP irp, NTSTATUS status, ULONG_PTR information) {
 void* RequestBuffer(PIRP irp) {
     return irp->AssociatedIrp.SystemBuffer ? irp->AssociatedIrp.SystemBuffer : irp->UserBuffer;
 }
+
+NTSTATUS NTAPI DispatchSuccess(PDEVICE_OBJECT device, PIRP irp) {
+    (void)device;
+    return CompleteRequest(irp, STATUS_SUCCESS, 0);
+}
+
+void SetDispatchTable(PDRIVER_OBJECT driver, PDRIVER_DISPATCH write, PDRIVER_DISPATCH control) {
+    driver->MajorFunction[IRP_MJ_CREATE] = DispatchSuccess;
+    driver->MajorFunction[IRP_MJ_CLEANUP] = DispatchSuccess;
+    driver->MajorFunction[IRP_MJ_CLOSE] = DispatchSuccess;
+    driver->MajorFunction[IRP_MJ_READ] = DispatchSuccess;
+    driver->MajorFunction[IRP_MJ_WRITE] = write;
+    driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = control;
+}

@@ -26,3 +26,9 @@ NTSTATUS CompleteRequest(PIRP irp, NTSTATUS status, ULONG_PTR information);
 
 // The buffer of a buffered write or ioctl, whichever field Wine filled in.
 void* RequestBuffer(PIRP irp);
+
+// Completes a request with success and no data (opens, closes, reads).
+NTSTATUS NTAPI DispatchSuccess(PDEVICE_OBJECT device, PIRP irp);
+
+// The dispatch table both stand-ins share; only writes and ioctls differ.
+void SetDispatchTable(PDRIVER_OBJECT driver, PDRIVER_DISPATCH write, PDRIVER_DISPATCH control);

@@ -8,11 +8,6 @@ static const char endpoint[] = "print";
 static UNICODE_STRING linkName;
 static WCHAR linkBuffer[160];
 
-static NTSTATUS NTAPI DispatchSuccess(PDEVICE_OBJECT device, PIRP irp) {
-    (void)device;
-    return CompleteRequest(irp, STATUS_SUCCESS, 0);
-}
-
 static NTSTATUS NTAPI DispatchWrite(PDEVICE_OBJECT device, PIRP irp) {
     (void)device;
     ULONG length = IoGetCurrentIrpStackLocation(irp)->Parameters.Write.Length;
@@ -48,11 +43,6 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING servicePath) {
         IoDeleteDevice(device);
         return status;
     }
-    driver->MajorFunction[IRP_MJ_CREATE] = DispatchSuccess;
-    driver->MajorFunction[IRP_MJ_CLEANUP] = DispatchSuccess;
-    driver->MajorFunction[IRP_MJ_CLOSE] = DispatchSuccess;
-    driver->MajorFunction[IRP_MJ_READ] = DispatchSuccess;
-    driver->MajorFunction[IRP_MJ_WRITE] = DispatchWrite;
-    driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DispatchUnsupported;
+    SetDispatchTable(driver, DispatchWrite, DispatchUnsupported);
     return STATUS_SUCCESS;
 }

@@ -36,11 +36,6 @@ static PipeExtension* ExtensionOf(PDEVICE_OBJECT device) {
     return (PipeExtension*)device->DeviceExtension;
 }
 
-static NTSTATUS NTAPI DispatchSuccess(PDEVICE_OBJECT device, PIRP irp) {
-    (void)device;
-    return CompleteRequest(irp, STATUS_SUCCESS, 0);
-}
-
 static NTSTATUS NTAPI DispatchWrite(PDEVICE_OBJECT device, PIRP irp) {
     ULONG length = IoGetCurrentIrpStackLocation(irp)->Parameters.Write.Length;
     NTSTATUS status = SinkWrite(ExtensionOf(device)->endpoint, RequestBuffer(irp), length);
@@ -110,12 +105,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING servicePath) {
     ULONG bytes = ReadServiceValue(servicePath, L"Descriptors", descriptors, sizeof(descriptors));
     if (bytes < 8)
         return STATUS_OBJECT_NAME_NOT_FOUND;
-    driver->MajorFunction[IRP_MJ_CREATE] = DispatchSuccess;
-    driver->MajorFunction[IRP_MJ_CLEANUP] = DispatchSuccess;
-    driver->MajorFunction[IRP_MJ_CLOSE] = DispatchSuccess;
-    driver->MajorFunction[IRP_MJ_READ] = DispatchSuccess;
-    driver->MajorFunction[IRP_MJ_WRITE] = DispatchWrite;
-    driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DispatchControl;
+    SetDispatchTable(driver, DispatchWrite, DispatchControl);
     for (ULONG number = 0; number < bytes / 8; ++number) {
         NTSTATUS status = CreateNumberedDevice(driver, number, descriptors + number * 8);
         if (!NT_SUCCESS(status))
