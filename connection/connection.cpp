@@ -1,6 +1,6 @@
 #include "connection/connection.h"
 
-#include "ui/resource_ids.h"
+#include "resources/resource_ids.h"
 
 #include <cstring>
 

@@ -67,8 +67,8 @@ int NtCode(DWORD majorVersion, DWORD minorVersion, BYTE productType, WORD archit
     return 0;
 }
 
-} // namespace
-
+// versionRead is non-zero when either version record was filled;
+// productType is 0 when only the basic record was.
 int PlatformCodeOf(BOOL versionRead, DWORD platformId, DWORD majorVersion, DWORD minorVersion,
                    BYTE productType, WORD architecture) {
     if (!versionRead) {
@@ -83,6 +83,8 @@ int PlatformCodeOf(BOOL versionRead, DWORD platformId, DWORD majorVersion, DWORD
         return 0;
     }
 }
+
+} // namespace
 
 int ClassifyPlatform() {
     const WORD architecture = NativeArchitecture();

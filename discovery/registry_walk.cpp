@@ -3,7 +3,6 @@
 #include "discovery/device_route.h"
 #include "discovery/registry_read.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -30,12 +29,15 @@ int WalkUsbEnumTree(PrinterConnection* connection) {
 
     for (int j = 0; j < deviceCount; ++j) {
         char devicePath[1024];
-        std::snprintf(devicePath, sizeof devicePath, "%s\\%s", kUsbEnumPath, deviceKeys[j]);
+        // Names are at most 63 characters (EnumSubkeyNames skips longer ones),
+        // so the paths (97 and 161 characters at most) and the candidate (67)
+        // always fit their buffers.
+        wsprintfA(devicePath, "%s\\%s", kUsbEnumPath, deviceKeys[j]);
         const int instanceCount = EnumSubkeyNames(HKEY_LOCAL_MACHINE, devicePath, instances[0],
                                                   kSlotWidth, kSlotsPerLevel);
         for (int i = 0; i < instanceCount; ++i) {
             char instancePath[1024];
-            std::snprintf(instancePath, sizeof instancePath, "%s\\%s", devicePath, instances[i]);
+            wsprintfA(instancePath, "%s\\%s", devicePath, instances[i]);
             // Zero-filled each time, so a value stored without its terminator
             // is read as exactly its own bytes.
             char service[128] = {};
@@ -44,8 +46,7 @@ int WalkUsbEnumTree(PrinterConnection* connection) {
                 !DriverIs(service, sizeof service, driver)) {
                 continue;
             }
-            std::snprintf(connection->hardwareId, sizeof connection->hardwareId, "USB\\%s",
-                          deviceKeys[j]);
+            wsprintfA(connection->hardwareId, "USB\\%s", deviceKeys[j]);
             if (OpenConfiguredRoute(connection) != 0) {
                 return 1;
             }

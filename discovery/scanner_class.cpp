@@ -1,6 +1,5 @@
 #include "discovery/scanner_class.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,8 +30,8 @@ HANDLE OpenDeviceFile(const char* name) {
 }
 
 HANDLE OpenPipe(const char* baseName, int pipe) {
-    char name[32];
-    std::snprintf(name, sizeof name, "%s\\%d", baseName, pipe);
+    char name[32]; // 12 + 1 + at most 11 characters of an int
+    wsprintfA(name, "%s\\%d", baseName, pipe);
     return OpenDeviceFile(name);
 }
 
@@ -65,8 +64,8 @@ int OpenScannerClassDevice(PrinterConnection* connection) {
     for (int number = 0; number < kDeviceNumbers; ++number) {
         char baseName[32];
         char controlName[32];
-        std::snprintf(baseName, sizeof baseName, "\\\\.\\Usbscan%d", number);
-        std::snprintf(controlName, sizeof controlName, "%s\\0", baseName);
+        wsprintfA(baseName, "\\\\.\\Usbscan%d", number);
+        wsprintfA(controlName, "%s\\0", baseName);
         connection->controlHandle = OpenDeviceFile(controlName);
         if (connection->controlHandle == INVALID_HANDLE_VALUE) {
             continue;

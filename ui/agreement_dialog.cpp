@@ -1,7 +1,7 @@
 #include "ui/dialogs.h"
 
 #include "ui/dialog_helpers.h"
-#include "ui/resource_ids.h"
+#include "resources/resource_ids.h"
 
 #include <cstring>
 

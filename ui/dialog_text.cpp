@@ -1,6 +1,6 @@
 #include "ui/dialog_helpers.h"
 
-#include "ui/resource_ids.h"
+#include "resources/resource_ids.h"
 
 void SetTextFromTable(HWND dialog, int controlId, HINSTANCE module, UINT stringId) {
     char text[1024];

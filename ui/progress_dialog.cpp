@@ -2,7 +2,7 @@
 
 #include "transfer/transfer.h"
 #include "ui/dialog_helpers.h"
-#include "ui/resource_ids.h"
+#include "resources/resource_ids.h"
 
 namespace {
 

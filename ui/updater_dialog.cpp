@@ -3,7 +3,7 @@
 #include "connection/connection.h"
 #include "discovery/printer_search.h"
 #include "ui/dialog_helpers.h"
-#include "ui/resource_ids.h"
+#include "resources/resource_ids.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ui/dialogs.h"
 
 #include "connection/connection.h"
-#include "ui/resource_ids.h"
+#include "resources/resource_ids.h"
 
 // The command line and the requested show state are not used; the exit code
 // is 0 on every path.
