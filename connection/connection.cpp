@@ -43,7 +43,7 @@ PrinterConnection* AccessConnection(const PrinterConnection* config) {
         const std::size_t length = strnlen(config->hardwareId, sizeof config->hardwareId - 1);
         std::memcpy(g_connection.hardwareId, config->hardwareId, length);
         g_connection.hardwareId[length] = '\0';
-        std::memcpy(g_connection.configuredIds, g_connection.hardwareId, length + 1);
+        std::memcpy(g_connection.searchIds, g_connection.hardwareId, length + 1);
     }
     return &g_connection;
 }
@@ -67,7 +67,9 @@ int CloseConnection() {
 
 int WriteToDevice(const void* bytes, DWORD length) {
     const PrinterConnection* connection = AccessConnection(nullptr);
-    if (connection->writeHandle == nullptr) {
+    // -1 is also the pseudo-handle of this process: a closed connection must
+    // never reach WriteFile.
+    if (!IsOpen(connection->writeHandle)) {
         return 0;
     }
     // A device may take fewer bytes than asked; the rest goes in further

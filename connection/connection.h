@@ -13,9 +13,9 @@ struct PrinterConnection {
                           // the printing driver route)
     HANDLE writeHandle;   // the firmware goes here
     HANDLE readHandle;    // second handle on the device; nothing reads from it
-    // The hardware-ID list as loaded. Every search starts from it, since
-    // hardwareId is overwritten with each candidate tried.
-    char configuredIds[128];
+    // The IDs a search tries: the configured list (empty: walk the registry)
+    // until a search succeeds, then the one ID that opened the printer.
+    char searchIds[128];
 };
 
 // Fills the configuration half of the record from the string table.
@@ -23,7 +23,7 @@ int LoadTargetConfig();
 
 // Returns the one record; given a configuration, first copies its
 // configuration half (route, pipes, hardwareId text) into it. The hardwareId
-// text also becomes configuredIds.
+// text also becomes searchIds.
 PrinterConnection* AccessConnection(const PrinterConnection* config);
 
 // Releases every open device handle (a shared control/write handle once) and
@@ -31,5 +31,5 @@ PrinterConnection* AccessConnection(const PrinterConnection* config);
 int CloseConnection();
 
 // Writes all `length` bytes to writeHandle. Returns 1 when every byte was
-// taken, 0 when a write fails or moves no byte.
+// taken, 0 when the connection is closed or a write fails or moves no byte.
 int WriteToDevice(const void* bytes, DWORD length);

@@ -39,19 +39,25 @@ int SplitIdList(const char* text, const char* delimiters, char* slots, int slotW
 int FindPrinter() {
     PrinterConnection* connection = AccessConnection(nullptr);
     CloseConnection();
-    // The configured list, not hardwareId: hardwareId is overwritten with each
-    // candidate, and a failed search must leave every ID to try next time.
-    if (connection->configuredIds[0] == '\0') {
-        return WalkUsbEnumTree(connection);
-    }
-    static_assert(kCandidateWidth == sizeof connection->hardwareId, "a candidate fits back");
-    char candidates[kCandidateSlots][kCandidateWidth] = {};
-    const int count = SplitIdList(connection->configuredIds, ",", candidates[0], kCandidateWidth);
-    for (int i = 0; i < count; ++i) {
-        std::memcpy(connection->hardwareId, candidates[i], kCandidateWidth);
-        if (OpenConfiguredRoute(connection) != 0) {
-            return 1;
+    int found = 0;
+    if (connection->searchIds[0] == '\0') {
+        found = WalkUsbEnumTree(connection);
+    } else {
+        static_assert(kCandidateWidth == sizeof connection->hardwareId, "a candidate fits back");
+        char candidates[kCandidateSlots][kCandidateWidth] = {};
+        const int count = SplitIdList(connection->searchIds, ",", candidates[0], kCandidateWidth);
+        for (int i = 0; i < count && !found; ++i) {
+            std::memcpy(connection->hardwareId, candidates[i], kCandidateWidth);
+            found = OpenConfiguredRoute(connection);
         }
     }
-    return 0;
+    // Until a search succeeds, each one tries the whole configured list (or
+    // walks again), so a printer plugged in later is still found. Once one
+    // succeeds, every later search tries only the ID that opened it: the
+    // firmware must go to the printer the user was shown, not to another
+    // device that appears before Transfer.
+    if (found) {
+        std::memcpy(connection->searchIds, connection->hardwareId, sizeof connection->searchIds);
+    }
+    return found;
 }

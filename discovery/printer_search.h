@@ -2,9 +2,10 @@
 // configured, the USB enumeration tree, tried through the configured route.
 #pragma once
 
-// Releases any open handles, then searches from the configured list (or the
-// registry when it is empty). 1 leaves the printer's handles open in the
-// connection, 0 leaves none open. hardwareId is left holding the candidate that
+// Releases any open handles, then tries searchIds: the configured list (or
+// the registry when it is empty) until a search succeeds, then the ID that
+// opened the printer. 1 leaves the printer's handles open in the connection,
+// 0 leaves none open. hardwareId is left holding the candidate that
 // succeeded, or the last one tried.
 int FindPrinter();
 
