@@ -1,38 +1,38 @@
-# The two commands of the README: `make run` and `make test`.
-HOST_BUILD := build/host
-WIN_BUILD := build/win32
+# make run | test | dist | clean. ./run and ./test (the README's two commands)
+# install the tools first and then call make.
+BUILD := build
+DIST_BUILD := build/dist
 JOBS ?= 2
+TOOLCHAIN := -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake
+MAKEFLAGS += --no-print-directory
+# $(call configure,DIRECTORY,OPTIONS): silent unless it fails.
+configure = mkdir -p $(1) && cmake -S . -B $(1) $(TOOLCHAIN) -DCMAKE_RULE_MESSAGES=OFF $(2) \
+	> $(1)/configure.log || (cat $(1)/configure.log; false)
 
-.PHONY: run test deps host win host-test win-test fuzz bench
+.PHONY: all build run test dist clean
 
-deps:
-	bash tools/install-deps.sh
+all: build
 
-host: deps
-	cmake -S . -B $(HOST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-	cmake --build $(HOST_BUILD) -j $(JOBS)
+# Configured once; the build reconfigures by itself when a CMake file changes.
+$(BUILD)/CMakeCache.txt:
+	@$(call configure,$(BUILD))
 
-win: deps
-	cmake -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake
-	cmake --build $(WIN_BUILD) -j $(JOBS)
+build: $(BUILD)/CMakeCache.txt
+	@cmake --build $(BUILD) -j $(JOBS)
 
-host-test: host
-	ctest --test-dir $(HOST_BUILD) --output-on-failure -j $(JOBS)
+run: build
+	@bash tools/run-updater.sh $(BUILD)
 
-win-test: win
-	ctest --test-dir $(WIN_BUILD) --output-on-failure
+test: build
+	@bash tests/run.sh $(BUILD)
 
-test: host-test win-test
+# The release executable alone, from a clean build, and its SHA-256 sum.
+dist:
+	@rm -rf $(DIST_BUILD) && mkdir -p dist
+	@$(call configure,$(DIST_BUILD),-DFWUPDATER_TESTS=OFF)
+	@cmake --build $(DIST_BUILD) --target fwupdater -j $(JOBS)
+	@cp $(DIST_BUILD)/fwupdater.exe dist/fwupdater.exe
+	@cd dist && sha256sum fwupdater.exe > fwupdater.exe.sha256 && cat fwupdater.exe.sha256
 
-# Long fuzzing of the discovery inputs: make fuzz FUZZ_SECONDS=600
-FUZZ_SECONDS ?= 300
-fuzz: host
-	bash tests/fuzz/run.sh $(HOST_BUILD) $(FUZZ_SECONDS)
-
-# Transfer worker cost beside the raw writes, in an optimised build without sanitizers.
-bench: deps
-	bash tests/bench/run.sh
-
-run: win
-	@if [ -x tests/e2e/run-updater.sh ]; then bash tests/e2e/run-updater.sh $(WIN_BUILD)/fwupdater.exe; \
-	else echo "built $(WIN_BUILD)/fwupdater.exe"; fi
+clean:
+	rm -rf $(BUILD) dist
