@@ -1,0 +1,408 @@
+// Plays the scenarios of scenarios.txt (the steps are explained there) on a
+// machine of registry entries and plain files: every dialog reached is checked
+// whole, what each device took is compared with the header and image given.
+#include "tests/fwtest.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cctype>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+std::string g_run; // names the screenshot of a failure
+
+const std::string kClass = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+
+// Capture, device key, instance, driver, hardware IDs ('|' apart). The printer
+// reports its IDs in mixed case; its stale instance sorts first; the devices
+// that a walk on the printing route must pass over sort before both.
+const char* const kDevices[][5] = {
+    {"printer", "VID_0E7A&PID_41C5", "6&2B81D3F&0&1", "usbprint",
+     "USB\\Vid_0e7a&Pid_41c5&Rev_0100|USB\\Vid_0e7a&Pid_41c5"},
+    {"sibling", "VID_0E7A&PID_41C4", "6&2B81D3F&0&2", "usbprint", "USB\\VID_0E7A&PID_41C4"},
+    {"usbscan", "VID_0E7A&PID_0001", "5&1C2A7E9&0&3", "usbscan", "USB\\VID_0E7A&PID_0001"},
+    {"capitals", "VID_0E7A&PID_0002", "5&1C2A7E9&0&4", "USBPRINT", "USB\\VID_0E7A&PID_0002"},
+    {"stale", "VID_0E7A&PID_41C5", "5&0D6E1F&0&9", "usbprint", "USB\\Vid_0e7a&Pid_41c5"}};
+
+const char* const* Named(const std::string& device) {
+    auto found = std::find_if(std::begin(kDevices), std::end(kDevices),
+                              [&](const auto& entry) { return device == entry[0]; });
+    Expect(found != std::end(kDevices), "no device %s", device.c_str());
+    return *found;
+}
+
+void Set(const std::string& key, const char* name, DWORD type, const std::string& data) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, type, data.c_str(),
+                    static_cast<DWORD>(data.size() + 1));
+}
+
+std::string InterfaceKey(const char* const* d) {
+    return "System\\CurrentControlSet\\Control\\DeviceClasses\\" + kClass + "\\##?#USB#" + d[1] +
+           "#" + d[2] + "#" + kClass;
+}
+
+void SetLinked(const std::string& device, DWORD linked) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (InterfaceKey(Named(device)) + "\\#\\Control").c_str(),
+                    "Linked", REG_DWORD, &linked, sizeof linked);
+}
+
+// A Linux command in C:\devices. Wine starts it itself and gives no handle.
+void Spawn(const std::string& command) {
+    std::string line = "/bin/bash -c \"" + command + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    Expect(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, "C:\\devices",
+                          &startup, &process),
+           "cannot start %s", line.c_str());
+}
+
+std::string ReadAll(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string bytes(file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    return bytes.substr(0, read);
+}
+
+// A Linux command that must succeed; it leaves its status to be waited for.
+void Host(const std::string& command) {
+    DeleteFileA("C:\\devices\\host.status");
+    Spawn("(" + command + ") >host.log 2>&1; echo $? >host.status");
+    std::string status;
+    for (int i = 0; i < 1000 && (status = ReadAll("C:\\devices\\host.status")).empty(); ++i) {
+        Sleep(10);
+    }
+    Expect(status == "0\n", "failed: %s\n%s", command.c_str(),
+           ReadAll("C:\\devices\\host.log").c_str());
+}
+
+std::wstring Widen(const std::string& bytes, UINT codePage) {
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                    &text[0], static_cast<int>(text.size())));
+    return text;
+}
+
+// The whole screen, or the dialog alone.
+void Screenshot(const std::string& name, HWND dialog = nullptr) {
+    RECT r;
+    char crop[64] = "";
+    if (dialog != nullptr && GetWindowRect(dialog, &r)) {
+        std::snprintf(crop, sizeof crop, " -crop %ldx%ld+%ld+%ld", r.right - r.left,
+                      r.bottom - r.top, r.left, r.top);
+    }
+    Host(std::string("mkdir -p " FWTEST_BUILD_DIR "/shots && import -window root") + crop +
+         " " FWTEST_BUILD_DIR "/shots/" + name + ".png");
+}
+
+void Start(const std::string& exe, bool japanese, bool winxp, unsigned stopAfter) {
+    const std::string settings = "Software\\Wine\\AppDefaults\\" + exe;
+    RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
+    if (winxp) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, settings.c_str(), "Version", REG_SZ, "winxp", 6);
+    }
+    // SIGXFSZ ignored: past the limit a write fails, as on a printer gone.
+    const std::string limit = "ulimit -S -f " + std::to_string(stopAfter / 1024) + "; ";
+    const std::string locale = japanese ? "ja_JP.UTF-8" : "C.UTF-8";
+    Spawn("(trap '' XFSZ; " + (stopAfter ? limit : "") + "export LANG=" + locale +
+          " LC_ALL=" + locale + " WINEDEBUG=warn+heap; exec wine '" FWTEST_BUILD_DIR "/" + exe +
+          "') >program.log 2>&1 & echo $! >program.pid; wait $!; echo $? >program.exit");
+}
+
+// A dialog is known by a control only it has: 146 agreement, 110 updater,
+// 114 progress. Waits until it is there (or, when not `present`, gone).
+HWND WaitDialog(int ownControl, bool present = true) {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 200; ++i, Sleep(50)) {
+        while ((dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) != nullptr &&
+               !(IsWindowVisible(dialog) && GetDlgItem(dialog, ownControl) != nullptr)) {
+        }
+        if ((dialog != nullptr) == present) {
+            return dialog;
+        }
+    }
+    Expect(false, "the dialog with %d did not come or go", ownControl);
+    return nullptr;
+}
+
+// WM_GETTEXT to the control itself: an edit control of another process keeps
+// its text where GetWindowText cannot reach.
+std::wstring ItemText(HWND dialog, int id) {
+    std::vector<wchar_t> text(65536);
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(id != 0 ? GetDlgItem(dialog, id) : dialog, WM_GETTEXT, text.size(),
+                        reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &length);
+    return std::wstring(text.data(), length);
+}
+
+// Keys and clicks through the X server, as a person's: Wine moves its cursor
+// back to the X pointer whenever windows are mapped, so a click it is merely
+// told of may land elsewhere.
+void Key(const char* keys) {
+    Host(std::string("xdotool key --delay 60 ") + keys);
+}
+
+// The middle of a button, or of the close box on a dialog's caption.
+void Click(HWND window, bool closeBox = false) {
+    RECT r;
+    GetWindowRect(window, &r);
+    LONG x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2, left = r.right, right = 0;
+    if (closeBox) {
+        y = r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+        for (LONG at = r.left; at < r.right; ++at) {
+            if (SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(at, y)) == HTCLOSE) {
+                left = std::min(left, at), right = at, x = (left + right) / 2;
+            }
+        }
+    }
+    Expect(IsWindowVisible(window) && IsWindowEnabled(window) && (right > 0 || !closeBox),
+           "%d cannot be pressed", GetDlgCtrlID(window));
+    Host("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+// From texts.txt: ID LANGUAGE "TEXT", where \n stands for a line break.
+std::wstring UiText(int id, bool japanese) {
+    static const std::string table = ReadAll("Z:" FWTEST_SOURCE_DIR "/tests/texts.txt");
+    const std::string key = "\n" + std::to_string(id) + (japanese ? " ja \"" : " en \"");
+    const size_t start = table.find(key) + key.size();
+    std::string text = table.substr(start, table.find('\n', start) - start);
+    text.erase(text.rfind('"'));
+    for (size_t at; (at = text.find("\\n")) != std::string::npos;) {
+        text.replace(at, 2, "\n");
+    }
+    return Widen(text, CP_UTF8);
+}
+
+bool g_japanese = false;
+std::string g_photos; // `make run` photographs each dialog reached, names prefixed so
+
+void Photograph(const char* name, HWND dialog) {
+    if (!g_photos.empty()) {
+        Screenshot(g_photos + name, dialog);
+    }
+}
+
+// The steps of the scenario `wanted`: the indented lines under its name.
+std::string Steps(const std::string& wanted) {
+    std::istringstream lines(ReadAll("Z:" FWTEST_SOURCE_DIR "/tests/scenarios.txt"));
+    std::string line, name, steps;
+    while (std::getline(lines, line)) {
+        name = std::isalpha(static_cast<unsigned char>(line[0])) ? line : name;
+        steps += line[0] == ' ' && name == wanted ? line + "," : "";
+    }
+    return steps;
+}
+
+void ExpectText(HWND dialog, int id, const std::wstring& want) {
+    const std::wstring got = ItemText(dialog, id);
+    Expect(got == want, "control %d shows \"%ls\", not \"%ls\"", id, got.c_str(), want.c_str());
+}
+
+void ExpectButton(HWND dialog, int id, int text, bool usable) {
+    ExpectText(dialog, id, UiText(text, g_japanese));
+    Expect(IsWindowVisible(GetDlgItem(dialog, id)) == usable &&
+               IsWindowEnabled(GetDlgItem(dialog, id)) == usable,
+           "button %d visible and enabled is not %d", id, usable);
+}
+
+void ExpectFrame(HWND dialog) {
+    ExpectText(dialog, 0, L"TARVELIN chromalux 4410N (72K0030000)");
+    RECT r;
+    GetWindowRect(dialog, &r);
+    const LONG x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
+    const LONG y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
+    Expect(r.left == x && r.top == y, "dialog at %ld,%ld, centred is %ld,%ld", r.left, r.top, x, y);
+}
+
+// Leaves a dialog by OK, by its Exit button, by Esc or by its close box; the
+// program then ends with exit code 0, and Wine's heap check found nothing.
+void Leave(HWND dialog, const std::string& how) {
+    how == "ok"       ? Key("Return")
+    : how == "button" ? Click(GetDlgItem(dialog, IDCANCEL))
+    : how == "esc"    ? Key("Escape")
+                      : Click(dialog, true);
+    std::string code;
+    for (int i = 0; i < 200 && (code = ReadAll("C:\\devices\\program.exit")).empty(); ++i) {
+        Sleep(100);
+    }
+    DeleteFileA("C:\\devices\\program.exit");
+    const std::string log = ReadAll("C:\\devices\\program.log");
+    Expect(code == "0\n" && log.find("heap") == std::string::npos, "exit code %s\n%s", code.c_str(),
+           log.c_str());
+}
+
+void Agreement(const std::string& verb, const std::string& how) {
+    HWND dialog = WaitDialog(146);
+    ExpectFrame(dialog);
+    for (int id : {145, 147, 148}) {
+        ExpectText(dialog, id, UiText(id == 145 ? 227 : id + 81, g_japanese));
+    }
+    ExpectText(dialog, IDOK, L"OK");
+    Expect(IsDlgButtonChecked(dialog, 147) && !IsDlgButtonChecked(dialog, 148),
+           "the refusal is not the one choice checked");
+    Expect(ItemText(dialog, 146) ==
+               Widen(ReadAll(g_japanese ? "Z:" FWTEST_EULA_JA : "Z:" FWTEST_EULA_EN),
+                     g_japanese ? 932 : 1252),
+           "the box does not show exactly the agreement");
+    Photograph("agreement", dialog);
+    if (how != "ok") {       // "I accept" is chosen before Esc or the close box too: from OK,
+        Key("Tab Tab Down"); // past the text to the choices, then to the second
+        Expect(!IsDlgButtonChecked(dialog, 147) && IsDlgButtonChecked(dialog, 148),
+               "Down from the refusal does not choose \"I accept\"");
+    }
+    if (verb == "accept") {
+        Key("Return");
+    } else {
+        Leave(dialog, how);
+    }
+}
+
+// Waits until the updater shows the message, then checks all of it.
+void Updater(int message, int firstLabel, const char* name) {
+    for (int i = 0; i < 100; ++i, Sleep(100)) {
+        HWND dialog = WaitDialog(110);
+        if (IsWindowEnabled(dialog) && ItemText(dialog, 110) == UiText(message, g_japanese)) {
+            ExpectFrame(dialog);
+            ExpectButton(dialog, IDOK, firstLabel, message != 222);
+            ExpectButton(dialog, IDCANCEL, 225, true);
+            return Photograph(name, dialog);
+        }
+    }
+    Expect(false, "the updater never showed \"%ls\"", UiText(message, g_japanese).c_str());
+}
+
+// Presses the first button and follows the progress dialog to 100 %, where
+// the worker waits a second; Esc there changes nothing.
+void Transfer() {
+    HWND updater = WaitDialog(110);
+    Click(GetDlgItem(updater, IDOK));
+    HWND dialog = WaitDialog(114);
+    ExpectFrame(dialog);
+    ExpectText(dialog, 112, UiText(223, g_japanese));
+    Expect(!IsWindowVisible(updater) && !IsWindowEnabled(updater), "the updater stays usable");
+    for (int i = 0; i < 500 && (SendDlgItemMessageW(dialog, 114, PBM_GETPOS, 0, 0) != 100 ||
+                                ItemText(dialog, 111) != L"100 %");
+         ++i) {
+        Sleep(10);
+    }
+    Expect(IsWindowVisible(dialog), "the progress dialog closed before 100 %%");
+    Photograph("progress", dialog);
+    Key("Escape");
+    WaitDialog(114, false);
+}
+
+void ExpectReceived(const std::string& device, const std::string& amount) {
+    static const std::string image = ReadAll("Z:" FWTEST_FIRMWARE);
+    const DWORD size = static_cast<DWORD>(image.size()); // x86: least significant byte first
+    std::string want = std::string("\x02\xFF\x04\0\0\0", 6) +
+                       std::string(reinterpret_cast<const char*>(&size), 4) + std::string(54, '\0');
+    want = amount == "none" ? "" : want + image.substr(0, amount == "chunk" ? 65472 : size);
+    const std::string got = ReadAll("C:\\devices\\" + device + ".bin");
+    Expect(got == want, "%s took %zu bytes, not these %zu", device.c_str(), got.size(),
+           want.size());
+}
+
+void Play(const std::string& steps) {
+    std::istringstream list(steps);
+    const char* const states[] = {"ready", "notfound", "failed", "done"};
+    for (std::string step; std::getline(list >> std::ws, step, ',');) {
+        std::istringstream words(step);
+        std::string verb, what, how;
+        words >> verb >> what >> how;
+        auto has = [&](const char* word) { return (" " + step + " ").find(word) != step.npos; };
+        const int state = static_cast<int>(std::find(states, states + 4, verb) - states);
+        if (verb == "plug" || verb == "unplug") {
+            verb == "plug" ? Plug(what) : SetLinked(what, 0); // the device key stays
+        } else if (verb == "lift") {
+            Host("prlimit --pid $(cat program.pid) --fsize=unlimited && : >printer.bin");
+        } else if (verb == "reset") {
+            ResetMachine();
+        } else if (verb == "start") {
+            g_japanese = has(" ja ");
+            Start(what == "release" ? "fwupdater.exe" : "fwupdater-" + what + ".exe", g_japanese,
+                  has(" winxp "), has(" stop ") ? 64 + 65472 : 0);
+        } else if (verb == "refuse" || verb == "accept") {
+            Agreement(verb, what);
+        } else if (state < 4) {
+            const int labels[] = {224, 226, 226, what == "retry" ? 226 : 224}; // of button 1
+            Updater(219 + state, labels[state], states[state]);
+        } else if (verb == "press" || verb == "wait") {
+            verb == "press" ? Click(GetDlgItem(WaitDialog(110), IDOK)) : Sleep(1000);
+        } else if (verb == "transfer") {
+            Transfer();
+        } else if (verb == "got") {
+            ExpectReceived(what, how);
+        } else if (verb == "exit") {
+            Leave(WaitDialog(110), what);
+        } else {
+            Expect(step.empty(), "unknown step \"%s\"", step.c_str());
+        }
+    }
+}
+
+} // namespace
+
+void Expect(bool ok, const char* format, ...) {
+    static bool failing = false;
+    if (ok) {
+        return;
+    }
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+    if (!failing) {
+        failing = true;
+        Screenshot("FAIL-" + g_run);
+    }
+    ExitProcess(1);
+}
+
+void ResetMachine() {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Enum\\USB");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE,
+                   ("System\\CurrentControlSet\\Control\\DeviceClasses\\" + kClass).c_str());
+    Host("kill $(cat program.pid 2>/dev/null) 2>/dev/null; rm -f *.bin program.*");
+}
+
+void Plug(const std::string& device) {
+    const char* const* d = Named(device);
+    const std::string instance = std::string("USB\\") + d[1] + "\\" + d[2];
+    const std::string key = "System\\CurrentControlSet\\Enum\\" + instance;
+    std::string ids = std::string(d[4]) + "|";
+    std::replace(ids.begin(), ids.end(), '|', '\0');
+    Set(key, "HardwareID", REG_MULTI_SZ, ids);
+    Set(key, "ClassGUID", REG_SZ, "{36fc9e60-c465-11cf-8056-444553540000}");
+    Set(key, "Service", REG_SZ, d[3]);
+    Set(InterfaceKey(d), "DeviceInstance", REG_SZ, instance);
+    SetLinked(device, device != "stale");
+    // Wine opens an interface path through the link of that name, lower case.
+    std::string link = "usb#" + std::string(d[1]) + "#" + d[2] + "#" + kClass;
+    CharLowerA(&link[0]);
+    Host("touch -a " + device + ".bin && ln -sfn ../drive_c/devices/" + device +
+         ".bin '../../dosdevices/" + link + "'");
+}
+
+// fwtest checks | platform MODE | scenario NAME [PHOTOGRAPH-PREFIX]
+int main(int argc, char** argv) {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX); // a crash ends the run
+    CreateDirectoryA("C:\\devices", nullptr); // the captures, where host commands run
+    const std::string command = argc > 1 ? argv[1] : "";
+    g_run = argc > 2 ? argv[2] : "checks";
+    g_photos = argc > 3 ? argv[3] : "";
+    if (command != "scenario") {
+        return command == "platform" ? ClassifyForCheck(g_run) : RunChecks();
+    }
+    const std::string steps = Steps(g_run);
+    Expect(!steps.empty(), "no scenario %s", g_run.c_str());
+    ResetMachine();
+    Play(steps);
+    return 0;
+}
