@@ -9,7 +9,7 @@ if(MSVC)
     set(FWUPDATER_CHECKED_FLAGS /Od /RTC1)
     # The resource script carries the manifest; the linker must not add one.
     set(FWUPDATER_LINK_FLAGS /MANIFEST:NO /DYNAMICBASE /NXCOMPAT)
-    set(FWUPDATER_RELEASE_LINK_FLAGS /OPT:REF /Brepro)
+    set(FWUPDATER_RELEASE_LINK_FLAGS /OPT:REF)
     set(CMAKE_MSVC_RUNTIME_LIBRARY MultiThreaded)
 else()
     # No exceptions are used, so neither their tables nor RTTI are carried;
