@@ -23,8 +23,9 @@ build: $(BUILD)/CMakeCache.txt
 run: build
 	@bash tools/run-updater.sh $(BUILD)
 
+# make test ONLY="unplug japanese": only those checks or scenarios.
 test: build
-	@bash tests/run.sh $(BUILD)
+	@bash tests/run.sh $(BUILD) $(ONLY)
 
 # The release executable alone, from a clean build, and its SHA-256 sum.
 dist:

@@ -1,6 +1,5 @@
-// Checks of single functions, in this process, against Wine's real APIs. Where
-// a check needs one platform call to fail or to be counted, that one import
-// of this program is pointed at a stand-in; every other call stays real.
+// Checks of single functions in this process, against Wine's real APIs; where
+// one platform call must fail or be counted, that one import is swapped.
 #include "tests/fwtest.h"
 
 #include "connection/connection.h"
@@ -12,6 +11,7 @@
 #include "ui/dialogs.h"
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -24,8 +24,7 @@ class Swap {
         auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
         auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
             base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& table =
-            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+        const auto& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
         for (auto** slot = reinterpret_cast<void**>(base + table.VirtualAddress);
              slot < reinterpret_cast<void**>(base + table.VirtualAddress + table.Size); ++slot) {
             slot_ = *slot == original_ ? slot : slot_;
@@ -42,8 +41,7 @@ class Swap {
     void** slot_ = nullptr;
 };
 
-// The stand-ins, forwarding to the real functions where they do anything.
-struct Stand {
+struct Stand { // the stand-ins, forwarding to the real functions
     static inline int opens, closes, writes, failingOpen;
     static inline std::string events; // what the transfer worker did, in order
     static inline decltype(&CreateFileA) open;
@@ -92,26 +90,19 @@ bool Closed() {
            c->readHandle == INVALID_HANDLE_VALUE;
 }
 
-INT_PTR Progress() {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
-                           ProgressDialogProc, 0);
-}
-
 } // namespace
 
 // Prints the platform code, the native query answering AMD64 ("amd64"), and
 // besides the extended version record refused ("basic"); see platforms.txt.
 int ClassifyForCheck(const std::string& mode) {
-    auto print = [] { return std::printf("%d\n", ClassifyPlatform()) < 0; };
-    if (mode == "-") {
-        return print();
+    std::optional<Swap> lookup, version;
+    if (mode != "-") {
+        lookup.emplace("kernel32", "GetProcAddress", &Stand::Lookup, &Stand::lookup);
     }
-    Swap lookup("kernel32", "GetProcAddress", &Stand::Lookup, &Stand::lookup);
-    if (mode == "amd64") {
-        return print();
+    if (mode == "basic") {
+        version.emplace("kernel32", "GetVersionExA", &Stand::BasicOnly, &Stand::version);
     }
-    Swap version("kernel32", "GetVersionExA", &Stand::BasicOnly, &Stand::version);
-    return print();
+    return std::printf("%d\n", ClassifyPlatform()) < 0;
 }
 
 int RunChecks() {
@@ -138,6 +129,7 @@ int RunChecks() {
     }
 
     // A failed second open of the interface path, or no memory: nothing open.
+    // The still-image probe with a device already open opens nothing.
     {
         Swap open("kernel32", "CreateFileA", &S::Open, &S::open);
         Swap close("kernel32", "CloseHandle", &S::Close, &S::close);
@@ -145,38 +137,37 @@ int RunChecks() {
         S::failingOpen = 2;
         Expect(!OpenPrinterClassDevice(c) && S::closes == 1 && Closed(),
                "a failed second open left a handle open");
+        HANDLE event = c->controlHandle = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        S::opens = 0;
+        Expect(OpenScannerClassDevice(c) == 1 && S::opens == 0 && c->controlHandle == event,
+               "the probe with a device already open probed again");
+        c->controlHandle = INVALID_HANDLE_VALUE;
+        CloseHandle(event);
     }
     {
         Swap memory("kernel32", "LocalAlloc", &S::NoMemory);
         Expect(!OpenPrinterClassDevice(c) && Closed(), "a lookup without memory");
     }
 
-    // The still-image probe with a device already open opens nothing.
-    HANDLE open = c->controlHandle = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    {
-        Swap count("kernel32", "CreateFileA", &S::Open, &S::open);
-        S::opens = S::failingOpen = 0;
-        Expect(OpenScannerClassDevice(c) == 1 && S::opens == 0 && c->controlHandle == open,
-               "the probe with a device already open probed again");
-    }
-    c->controlHandle = INVALID_HANDLE_VALUE;
-    CloseHandle(open);
-
     // The worker: the header, each chunk written before the bar shows it, a
     // second on 100, handles released. Without a worker thread the progress
     // dialog ends with 1 at once (else nothing ends it: the run times out).
+    auto progress = [] {
+        return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, ProgressDialogProc,
+                               0);
+    };
     {
         Swap write("kernel32", "WriteFile", &S::Write, &S::write);
         Swap send("user32", "SendDlgItemMessageA", &S::Send, &S::send);
         Swap sleep("kernel32", "Sleep", &S::Sleep);
-        const INT_PTR outcome = Progress();
+        const INT_PTR outcome = progress();
         Expect(outcome == 0 && Closed() &&
                    S::events == "w64 w65472 p25 w65472 p51 w65472 p77 w57666 p100 s1000 ",
                "the worker ended with %d after: %s", static_cast<int>(outcome), S::events.c_str());
     }
     {
         Swap thread("kernel32", "CreateThread", &S::NoThread);
-        Expect(Progress() == 1, "without a worker the progress dialog did not end with 1");
+        Expect(progress() == 1, "without a worker the progress dialog did not end with 1");
     }
 
     std::printf("all checks passed\n");

@@ -1,6 +1,5 @@
-// fwtest.exe, every test of the updater, run under Wine: checks of single
-// functions in-process (checks.cpp), and the scenarios of scenarios.txt, where
-// the real fwupdater.exe is driven like a person (scenarios.cpp).
+// fwtest.exe, run under Wine: in-process checks (checks.cpp) and the scenarios
+// of scenarios.txt, the real fwupdater.exe driven like a person (scenarios.cpp).
 #pragma once
 
 #include "platform/win32.h"
@@ -10,8 +9,7 @@
 // A failed check prints why, takes a screenshot and ends the run with 1.
 void Expect(bool ok, const char* format, ...);
 
-// The USB devices (see scenarios.txt): none at first, then those plugged in.
-void ResetMachine();
+void ResetMachine(); // no USB device, no capture, no program
 void Plug(const std::string& device);
 
 int RunChecks();

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# make test: the in-process checks, the resources of the shipped executable
-# and every scenario (or only those named), under Wine on a private display.
+# make test: every check and scenario (or those named), under Wine, headless.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 tests=$(cd "$(dirname "$0")" && pwd)
@@ -29,7 +28,6 @@ resources() {
 # Every Windows version Wine reports, each given to a fresh copy of the test
 # program made for it (a version setting names an executable).
 platforms() {
-    local windows mode code got
     cp "$build/fwtest.exe" "$build/platform.exe"
     while read -r windows mode code; do
         wine reg add 'HKCU\Software\Wine\AppDefaults\platform.exe' /v Version /d "$windows" /f >/dev/null
@@ -46,5 +44,4 @@ for scenario in $(grep -E '^[a-z]' "$tests/scenarios.txt" | grep -v -x attach); 
     check "$scenario" fwtest scenario "$scenario"
 done
 [ ${#failed[@]} -eq 0 ] && echo "all passed" && exit 0
-echo "${#failed[@]} failed: ${failed[*]} (logs: $build/test-logs, screenshots: $build/shots)"
-exit 1
+echo "${#failed[@]} failed: ${failed[*]} (logs: $build/test-logs, screenshots: $build/shots)" && exit 1

@@ -102,11 +102,8 @@ void Screenshot(const std::string& name, HWND dialog = nullptr) {
 }
 
 void Start(const std::string& exe, bool japanese, bool winxp, unsigned stopAfter) {
-    const std::string settings = "Software\\Wine\\AppDefaults\\" + exe;
-    RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
-    if (winxp) {
-        RegSetKeyValueA(HKEY_CURRENT_USER, settings.c_str(), "Version", REG_SZ, "winxp", 6);
-    }
+    RegSetKeyValueA(HKEY_CURRENT_USER, ("Software\\Wine\\AppDefaults\\" + exe).c_str(), "Version",
+                    REG_SZ, winxp ? "winxp" : "win10", 6);
     // SIGXFSZ ignored: past the limit a write fails, as on a printer gone.
     const std::string limit = "ulimit -S -f " + std::to_string(stopAfter / 1024) + "; ";
     const std::string locale = japanese ? "ja_JP.UTF-8" : "C.UTF-8";
@@ -256,11 +253,7 @@ void Agreement(const std::string& verb, const std::string& how) {
         Expect(!IsDlgButtonChecked(dialog, 147) && IsDlgButtonChecked(dialog, 148),
                "Down from the refusal does not choose \"I accept\"");
     }
-    if (verb == "accept") {
-        Key("Return");
-    } else {
-        Leave(dialog, how);
-    }
+    verb == "accept" ? Key("Return") : Leave(dialog, how);
 }
 
 // Waits until the updater shows the message, then checks all of it.

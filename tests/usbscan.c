@@ -1,9 +1,8 @@
-// Test-only stand-in for the still-image USB driver: \\.\Usbscan0 is a
-// sibling model (0E7A:41C4), \\.\Usbscan1 the printer (0E7A:41C5), each with
-// pipes 0 to 2 that answer IOCTL_GET_DEVICE_DESCRIPTOR. Writes are appended to
-// C:\devices\scan<N>-<pipe>.bin, at most 16 KiB a write, as a USB driver may
-// take them. Wine hands a device no trailing path, so each \Device\Usbscan<N>
-// is an object directory holding one device per pipe.
+// Test-only stand-in for the still-image USB driver: \\.\Usbscan0 a sibling
+// model (0E7A:41C4), \\.\Usbscan1 the printer (0E7A:41C5), pipes 0 to 2 each.
+// Writes go to C:\devices\scan<N>-<pipe>.bin, at most 16 KiB a write as a USB
+// driver may take them. Wine hands a device no trailing path, so each
+// \Device\Usbscan<N> is an object directory holding one device per pipe.
 #include <ntddk.h>
 
 static NTSTATUS NTAPI Serve(PDEVICE_OBJECT device, PIRP irp) {
