@@ -4,9 +4,9 @@
 #include "tests/fwtest.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
-#include <cctype>
 #include <sstream>
 #include <vector>
 
