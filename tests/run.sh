@@ -6,8 +6,7 @@ tests=$(cd "$(dirname "$0")" && pwd)
 only=" ${*:2} "
 . "$tests/../tools/wine-session.sh"
 wine_session "$build" private
-mkdir -p "$build/test-logs"
-failed=()
+mkdir -p "$build/test-logs" && failed=()
 
 check() {
     local name=$1 log=$build/test-logs/$1.log

@@ -203,9 +203,8 @@ void ExpectText(HWND dialog, int id, const std::wstring& want) {
 
 void ExpectButton(HWND dialog, int id, int text, bool usable) {
     ExpectText(dialog, id, UiText(text, g_japanese));
-    Expect(IsWindowVisible(GetDlgItem(dialog, id)) == usable &&
-               IsWindowEnabled(GetDlgItem(dialog, id)) == usable,
-           "button %d visible and enabled is not %d", id, usable);
+    HWND button = GetDlgItem(dialog, id);
+    Expect(IsWindowVisible(button) == usable && IsWindowEnabled(button) == usable, "button %d", id);
 }
 
 void ExpectFrame(HWND dialog) {
