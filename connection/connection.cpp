@@ -1,16 +1,13 @@
 #include "connection/connection.h"
 
 #include "resources/resource_ids.h"
+#include "resources/texts.h"
 
 #include <cstring>
 
 namespace {
 
 PrinterConnection g_connection; // all zero at process start: handles 0 mean "nothing open"
-
-bool IsOpen(HANDLE handle) {
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
-}
 
 } // namespace
 
@@ -19,15 +16,13 @@ int LoadTargetConfig() {
     config.useScannerClass = 1;
 
     char route[1024];
-    LoadStringA(GetModuleHandleA(nullptr), IDS_TARGET_ROUTE, route, sizeof route);
+    LoadText(IDS_TARGET_ROUTE, route, sizeof route);
     if (std::strcmp(route, "PrintClass") == 0) {
         config.useScannerClass = 0;
     }
     config.writePipe = 0;
     config.readPipe = 1;
-    // LoadStringA cuts to the buffer length less one and terminates.
-    LoadStringA(GetModuleHandleA(nullptr), IDS_TARGET_HARDWARE_ID, config.hardwareId,
-                sizeof config.hardwareId);
+    LoadText(IDS_TARGET_HARDWARE_ID, config.hardwareId, sizeof config.hardwareId);
 
     AccessConnection(&config);
     return 1;
@@ -50,35 +45,36 @@ PrinterConnection* AccessConnection(const PrinterConnection* config) {
 
 int CloseConnection() {
     PrinterConnection* connection = AccessConnection(nullptr);
-    if (connection->controlHandle != connection->writeHandle && IsOpen(connection->controlHandle)) {
-        CloseHandle(connection->controlHandle);
+    if (connection->controlHandle != connection->writeHandle &&
+        IsOpenHandle(connection->controlHandle)) {
+        CloseDeviceHandle(connection->controlHandle);
     }
-    if (IsOpen(connection->writeHandle)) {
-        CloseHandle(connection->writeHandle);
+    if (IsOpenHandle(connection->writeHandle)) {
+        CloseDeviceHandle(connection->writeHandle);
     }
-    if (IsOpen(connection->readHandle)) {
-        CloseHandle(connection->readHandle);
+    if (IsOpenHandle(connection->readHandle)) {
+        CloseDeviceHandle(connection->readHandle);
     }
-    connection->controlHandle = INVALID_HANDLE_VALUE;
-    connection->writeHandle = INVALID_HANDLE_VALUE;
-    connection->readHandle = INVALID_HANDLE_VALUE;
+    connection->controlHandle = ClosedHandle();
+    connection->writeHandle = ClosedHandle();
+    connection->readHandle = ClosedHandle();
     return 1;
 }
 
-int WriteToDevice(const void* bytes, DWORD length) {
+int WriteToDevice(const void* bytes, uint32_t length) {
     const PrinterConnection* connection = AccessConnection(nullptr);
-    // -1 is also the pseudo-handle of this process: a closed connection must
-    // never reach WriteFile.
-    if (!IsOpen(connection->writeHandle)) {
+    // -1 is also the pseudo-handle of the current process on Windows: a
+    // closed connection must never reach the device write.
+    if (!IsOpenHandle(connection->writeHandle)) {
         return 0;
     }
     // A device may take fewer bytes than asked; the rest goes in further
     // writes, since a short write left alone would corrupt the firmware stream.
-    const BYTE* next = static_cast<const BYTE*>(bytes);
-    DWORD remaining = length;
+    const uint8_t* next = static_cast<const uint8_t*>(bytes);
+    uint32_t remaining = length;
     do {
-        DWORD written = 0;
-        const BOOL ok = WriteFile(connection->writeHandle, next, remaining, &written, nullptr);
+        uint32_t written = 0;
+        const int ok = WriteDeviceOnce(connection->writeHandle, next, remaining, &written);
         if (!ok || written == 0 || written > remaining) {
             return 0;
         }

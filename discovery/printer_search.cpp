@@ -2,7 +2,7 @@
 
 #include "connection/connection.h"
 #include "discovery/device_route.h"
-#include "discovery/registry_walk.h"
+#include "discovery/usb_walk.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
 // Finding the printer: the configured hardware-ID list or, with none
-// configured, the USB enumeration tree, tried through the configured route.
+// configured, the USB device tree, tried through the configured route.
 #pragma once
 
 // Releases any open handles, then tries searchIds: the configured list (or
-// the registry when it is empty) until a search succeeds, then the ID that
+// the USB tree when it is empty) until a search succeeds, then the ID that
 // opened the printer. 1 leaves the printer's handles open in the connection,
 // 0 leaves none open. hardwareId is left holding the candidate that
 // succeeded, or the last one tried.

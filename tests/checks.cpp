@@ -3,12 +3,11 @@
 #include "tests/fwtest.h"
 
 #include "connection/connection.h"
-#include "discovery/platform_class.h"
-#include "discovery/printer_class.h"
+#include "discovery/win32/platform_class.h"
+#include "discovery/device_route.h"
 #include "discovery/printer_search.h"
-#include "discovery/scanner_class.h"
 #include "resources/resource_ids.h"
-#include "ui/dialogs.h"
+#include "ui/win32/dialogs.h"
 
 #include <cstring>
 #include <optional>

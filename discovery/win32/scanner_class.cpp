@@ -1,4 +1,6 @@
-#include "discovery/scanner_class.h"
+#include "discovery/device_route.h"
+
+#include "platform/win32.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -11,10 +13,6 @@ const std::size_t kVendorAt = 8;
 const std::size_t kProductAt = 17;
 const std::size_t kPieceLength = 4;
 const std::size_t kShortestId = kProductAt + kPieceLength;
-
-bool IsOpen(HANDLE handle) {
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
-}
 
 // A four-character piece of the ID read as hexadecimal, up to its first
 // non-hexadecimal character.
@@ -49,7 +47,7 @@ bool DescriptorMatches(HANDLE device, long vendor, long product) {
 } // namespace
 
 int OpenScannerClassDevice(PrinterConnection* connection) {
-    if (IsOpen(connection->controlHandle)) {
+    if (IsOpenHandle(connection->controlHandle)) {
         return 1;
     }
     CloseConnection(); // start from all three handles -1

@@ -1,7 +1,7 @@
-#include "ui/dialogs.h"
+#include "ui/win32/dialogs.h"
 
-#include "transfer/transfer.h"
-#include "ui/dialog_helpers.h"
+#include "transfer/win32/transfer_thread.h"
+#include "ui/win32/dialog_helpers.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "discovery/platform_class.h"
+#include "discovery/win32/platform_class.h"
 
 #include <cstring>
 

@@ -1,3 +1,4 @@
+# The Windows executable, cross-built with mingw-w64 (or MSVC).
 # add_fwupdater(target WIN32|CONSOLE RELEASE|CHECKED hardware_id route [sources...])
 # One executable from the product sources with its own string entries 16 and
 # 17. RELEASE is the shipped build: small, stripped, reproducible. CHECKED
@@ -30,9 +31,9 @@ else()
     # system's import library does; mingw-w64's own imports it by name.
     set(COMCTL32_ORDINALS ${CMAKE_BINARY_DIR}/libcomctl32_ordinals.a)
     add_custom_command(OUTPUT ${COMCTL32_ORDINALS}
-        COMMAND ${CMAKE_DLLTOOL} -k -d ${CMAKE_SOURCE_DIR}/ui/comctl32_ordinals.def
+        COMMAND ${CMAKE_DLLTOOL} -k -d ${CMAKE_SOURCE_DIR}/ui/win32/comctl32_ordinals.def
                 -l ${COMCTL32_ORDINALS}
-        DEPENDS ${CMAKE_SOURCE_DIR}/ui/comctl32_ordinals.def)
+        DEPENDS ${CMAKE_SOURCE_DIR}/ui/win32/comctl32_ordinals.def)
     add_custom_target(comctl32_ordinals DEPENDS ${COMCTL32_ORDINALS})
 endif()
 
@@ -58,5 +59,24 @@ function(add_fwupdater target kind flavour hardware_id route)
         list(APPEND libraries ssp)
     endif()
     target_link_libraries(${target} PRIVATE ${libraries})
-    fwupdater_resources(${target} "${hardware_id}" "${route}")
+    fwupdater_inputs(${target} "${hardware_id}" "${route}")
+    target_sources(${target} PRIVATE ${RESOURCES_DIR}/fwupdater.rc)
 endfunction()
+
+# The data files are read by the resource compiler, not #included, so the
+# dependency scanner does not see them.
+set_property(SOURCE ${RESOURCES_DIR}/fwupdater.rc APPEND PROPERTY OBJECT_DEPENDS
+    ${RESOURCE_DATA_FILES} ${RESOURCES_DIR}/english.rc ${RESOURCES_DIR}/japanese.rc
+    ${RESOURCES_DIR}/shared.rc ${RESOURCES_DIR}/resource_ids.h)
+
+enable_language(RC)
+glob_sources(SYSTEM_SOURCES "win32/")
+set(PRODUCT_SOURCES ${CORE_SOURCES} ${SYSTEM_SOURCES})
+
+# The executable that ships.
+add_fwupdater(fwupdater WIN32 RELEASE "${TARGET_HARDWARE_ID}" "${TARGET_ROUTE}")
+
+option(FWUPDATER_TESTS "Build the test programs (mingw-w64 only)" ON)
+if(FWUPDATER_TESTS AND MINGW)
+    add_subdirectory(tests)
+endif()

@@ -1,4 +1,4 @@
-#include "ui/dialogs.h"
+#include "ui/win32/dialogs.h"
 
 #include "connection/connection.h"
 #include "resources/resource_ids.h"

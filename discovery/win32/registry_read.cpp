@@ -1,4 +1,4 @@
-#include "discovery/registry_read.h"
+#include "discovery/win32/registry_read.h"
 
 #include <cstring>
 

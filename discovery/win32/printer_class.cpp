@@ -1,6 +1,8 @@
-#include "discovery/printer_class.h"
+#include "discovery/device_route.h"
 
-#include "discovery/platform_class.h"
+#include "discovery/hardware_id_match.h"
+#include "discovery/win32/platform_class.h"
+#include "platform/win32.h"
 
 #include <cstring>
 
@@ -8,8 +10,6 @@ namespace {
 
 // Everything one lookup holds; all of it is released on every way out.
 struct Lookup {
-    char* target = nullptr; // upper-cased copy of hardwareId
-    std::size_t targetLength = 0;
     HDEVINFO set = INVALID_HANDLE_VALUE;
     BYTE* property = nullptr;
     DWORD propertyCapacity = 0; // bytes allocated
@@ -30,9 +30,6 @@ void ReleaseProperty(Lookup* lookup) {
 void Release(Lookup* lookup) {
     if (lookup->set != INVALID_HANDLE_VALUE) {
         SetupDiDestroyDeviceInfoList(lookup->set);
-    }
-    if (lookup->target != nullptr) {
-        LocalFree(lookup->target);
     }
     ReleaseProperty(lookup);
     if (lookup->detail != nullptr) {
@@ -77,35 +74,14 @@ PropertyRead ReadHardwareIds(Lookup* lookup, PSP_DEVINFO_DATA device) {
     return PropertyRead::Read;
 }
 
-bool EntryEqualsTarget(const char* entry, std::size_t length, const Lookup& lookup) {
-    // Upper-casing keeps the length, so only entries of the target's length can be equal.
-    if (length != lookup.targetLength) {
-        return false;
-    }
-    char upper[sizeof(PrinterConnection::hardwareId) + 1];
-    std::memcpy(upper, entry, length);
-    upper[length] = '\0';
-    CharUpperA(upper);
-    return std::memcmp(upper, lookup.target, length + 1) == 0;
-}
-
-// Every entry up to the empty one that closes the list is looked at, and no
-// byte past the returned data: a last entry without its NUL ends with the data.
-bool ListHoldsTarget(const Lookup& lookup) {
+// No byte past the returned data is read, nor past the block.
+bool ListHoldsTarget(const Lookup& lookup, const char* target) {
     const char* list = reinterpret_cast<const char*>(lookup.property);
-    const std::size_t size = lookup.propertySize < lookup.propertyCapacity
-                                 ? lookup.propertySize
-                                 : lookup.propertyCapacity;
-    bool found = false;
-    std::size_t offset = 0;
-    while (offset < size && list[offset] != '\0') {
-        const std::size_t length = strnlen(list + offset, size - offset);
-        if (EntryEqualsTarget(list + offset, length, lookup)) {
-            found = true;
-        }
-        offset += length + 1;
+    DWORD size = lookup.propertySize;
+    if (size > lookup.propertyCapacity) {
+        size = lookup.propertyCapacity;
     }
-    return found;
+    return HardwareIdListHolds(list, size, target);
 }
 
 HANDLE OpenInterfacePath(const char* path) {
@@ -158,17 +134,12 @@ int OpenMatchedDevice(Lookup* lookup, DWORD index, PrinterConnection* connection
 
 } // namespace
 
+void UpperCaseText(char* text) {
+    CharUpperA(text);
+}
+
 int OpenPrinterClassDevice(PrinterConnection* connection) {
     Lookup lookup;
-    lookup.targetLength = strnlen(connection->hardwareId, sizeof connection->hardwareId);
-    lookup.target = static_cast<char*>(LocalAlloc(LPTR, lookup.targetLength + 2));
-    if (lookup.target == nullptr) {
-        return Fail(&lookup);
-    }
-    // Matching ignores letter case; the copy is upper-cased, never the connection's text.
-    std::memcpy(lookup.target, connection->hardwareId, lookup.targetLength);
-    CharUpperA(lookup.target);
-
     lookup.set = SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
                                       DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (lookup.set == INVALID_HANDLE_VALUE) {
@@ -187,7 +158,8 @@ int OpenPrinterClassDevice(PrinterConnection* connection) {
         if (read == PropertyRead::Failed) {
             return Fail(&lookup);
         }
-        const bool found = read == PropertyRead::Read && ListHoldsTarget(lookup);
+        const bool found =
+            read == PropertyRead::Read && ListHoldsTarget(lookup, connection->hardwareId);
         ReleaseProperty(&lookup);
         if (found) {
             // The first matching device decides; later ones are not examined.

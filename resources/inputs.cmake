@@ -1,5 +1,6 @@
-# The executable's resources: both language sets from resources/*.rc, with the
-# data files chosen at configure time and string entries 16 and 17 per target.
+# The data both programs are built from: the firmware image, the two
+# agreement texts, the icon and manifest (Windows), chosen at configure time,
+# and string entries 16 and 17 per target.
 set(RESOURCES_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 set(FIRMWARE_IMAGE "${RESOURCES_DIR}/firmware_placeholder.bin" CACHE FILEPATH
@@ -9,11 +10,11 @@ set(EULA_EN "${RESOURCES_DIR}/agreement_en.txt" CACHE FILEPATH
 set(EULA_JA "${RESOURCES_DIR}/agreement_ja.txt" CACHE FILEPATH
     "Japanese agreement text (EULA 145): Shift-JIS, CR LF line ends")
 set(TARGET_HARDWARE_ID "USB\\VID_0E7A&PID_41C5" CACHE STRING
-    "String entry 16: hardware IDs to look for, comma separated; empty walks the registry")
+    "String entry 16: hardware IDs to look for, comma separated; empty walks the USB tree")
 set(TARGET_ROUTE "PrintClass" CACHE STRING
     "String entry 17: PrintClass selects the printer-class route, any other text the scanner-class route")
 
-# A value as the body of a quoted .rc string: backslashes doubled, quotes refused.
+# A value as the body of a quoted .rc or C string: backslashes doubled, quotes refused.
 function(rc_string_body out_var value what)
     if(value MATCHES "\"")
         message(FATAL_ERROR "${what} must not contain a double quote: ${value}")
@@ -36,16 +37,13 @@ foreach(input FIRMWARE_IMAGE EULA_EN EULA_JA PROGRAM_ICON MANIFEST)
     endif()
     file(TO_CMAKE_PATH "${path}" path)
     list(APPEND RESOURCE_DATA_FILES "${path}")
+    set(DATA_FILE_${input} "${path}")
     rc_string_body(RC_${input} "${path}" ${input})
 endforeach()
 
-# The data files are read by the resource compiler, not #included, so the
-# dependency scanner does not see them.
-set_property(SOURCE ${RESOURCES_DIR}/fwupdater.rc APPEND PROPERTY OBJECT_DEPENDS
-    ${RESOURCE_DATA_FILES} ${RESOURCES_DIR}/english.rc ${RESOURCES_DIR}/japanese.rc
-    ${RESOURCES_DIR}/shared.rc ${RESOURCES_DIR}/resource_ids.h)
-
-function(fwupdater_resources target hardware_id route)
+# resource_inputs.h for one target: its string entries 16 and 17 and the
+# paths of the data files, as string bodies for the resource compiler and C.
+function(fwupdater_inputs target hardware_id route)
     # The hardware ID is copied into a 128-byte field with its terminating zero.
     string(LENGTH "${hardware_id}" length)
     if(length GREATER 127)
@@ -55,6 +53,5 @@ function(fwupdater_resources target hardware_id route)
     rc_string_body(RC_TARGET_ROUTE "${route}" "route")
     set(inputs ${CMAKE_BINARY_DIR}/resources/${target})
     configure_file(${RESOURCES_DIR}/resource_inputs.h.in ${inputs}/resource_inputs.h @ONLY)
-    target_sources(${target} PRIVATE ${RESOURCES_DIR}/fwupdater.rc)
     target_include_directories(${target} PRIVATE ${inputs})
 endfunction()

@@ -1,25 +1,17 @@
-#include "ui/dialogs.h"
+#include "ui/win32/dialogs.h"
 
-#include "connection/connection.h"
-#include "discovery/printer_search.h"
-#include "ui/dialog_helpers.h"
 #include "resources/resource_ids.h"
+#include "ui/updater_flow.h"
+#include "ui/win32/dialog_helpers.h"
 
 namespace {
 
-void InitUpdaterDialog(HWND dialog) {
-    CenterWindow(dialog);
-    SetDialogCaption(dialog);
-    if (FindPrinter()) {
-        // No device handle stays open while the dialog waits for the user.
-        CloseConnection();
-        ShowPrompt(dialog, IDS_READY, IDS_BUTTON_TRANSFER);
-    } else {
-        ShowPrompt(dialog, IDS_NOT_FOUND, IDS_BUTTON_RETRY);
+void ShowState(HWND dialog, UpdaterState state) {
+    if (state != UpdaterState::Done) {
+        ShowPrompt(dialog, UpdaterMessageId(state), UpdaterFirstButtonId(state));
+        return;
     }
-}
-
-void ShowDone(HWND dialog) {
+    // Done is final: the first button never comes back.
     HINSTANCE module = GetModuleHandleA(nullptr);
     SetTextFromTable(dialog, IDC_UPDATER_MESSAGE, module, IDS_DONE);
     SetTextFromTable(dialog, IDCANCEL, module, IDS_BUTTON_EXIT);
@@ -28,23 +20,25 @@ void ShowDone(HWND dialog) {
     ShowWindow(firstButton, SW_HIDE);
 }
 
-// First button: search again and, when the printer answers, run the transfer
-// behind the progress dialog. A failed search leaves the screen as it is.
-void RunTransfer(HWND dialog) {
-    if (!FindPrinter()) {
-        return;
-    }
-    CloseConnection(); // the worker searches again for itself
+// The transfer behind the progress dialog, with the updater hidden and
+// disabled until it ends; -1 (no dialog) counts as a failed transfer.
+int RunProgressDialog(void* context) {
+    HWND dialog = static_cast<HWND>(context);
     EnableWindow(dialog, FALSE);
     ShowWindow(dialog, SW_HIDE);
     const INT_PTR outcome = DialogBoxParamA(
         GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, ProgressDialogProc, 0);
-    // The outcome texts go in while the dialog is still hidden.
-    if (outcome == 0) {
-        ShowDone(dialog);
-    } else {
-        ShowPrompt(dialog, IDS_FAILED, IDS_BUTTON_RETRY);
+    return outcome == 0;
+}
+
+// First button: a failed search leaves the screen as it is.
+void PressTransfer(HWND dialog) {
+    UpdaterState state = UpdaterState::Failed;
+    if (!PressFirstButton(RunProgressDialog, dialog, &state)) {
+        return;
     }
+    // The outcome texts go in while the dialog is still hidden.
+    ShowState(dialog, state);
     EnableWindow(dialog, TRUE);
     ShowWindow(dialog, SW_SHOW);
 }
@@ -53,7 +47,9 @@ void RunTransfer(HWND dialog) {
 
 INT_PTR CALLBACK UpdaterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
-        InitUpdaterDialog(dialog);
+        CenterWindow(dialog);
+        SetDialogCaption(dialog);
+        ShowState(dialog, OpenUpdater());
         return 0; // the default focus is not set
     }
     if (message != WM_COMMAND) {
@@ -61,7 +57,7 @@ INT_PTR CALLBACK UpdaterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
     switch (LOWORD(wParam)) {
     case IDOK:
-        RunTransfer(dialog);
+        PressTransfer(dialog);
         return 0;
     case IDCANCEL: // "Exit", Esc or the close box
         EndDialog(dialog, 0);

@@ -1,4 +1,4 @@
-#include "ui/dialog_helpers.h"
+#include "ui/win32/dialog_helpers.h"
 
 int GetCheckedRadio(HWND dialog, const int* controlIds, int count) {
     for (int i = 0; i < count; ++i) {

@@ -1,4 +1,4 @@
-#include "ui/dialog_helpers.h"
+#include "ui/win32/dialog_helpers.h"
 
 #include "resources/resource_ids.h"
 

@@ -1,6 +1,6 @@
-#include "ui/dialogs.h"
+#include "ui/win32/dialogs.h"
 
-#include "ui/dialog_helpers.h"
+#include "ui/win32/dialog_helpers.h"
 #include "resources/resource_ids.h"
 
 #include <cstring>
