@@ -1,7 +1,8 @@
-# make run | test | dist | clean. ./run and ./test (the README's two commands)
-# install the tools first and then call make.
+# make run | test | dist | linux | deb | clean. ./run and ./test (the README's
+# two commands) install the tools first and then call make.
 BUILD := build
 DIST_BUILD := build/dist
+LINUX_BUILD := build/linux
 JOBS ?= 2
 TOOLCHAIN := -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake
 MAKEFLAGS += --no-print-directory
@@ -9,7 +10,7 @@ MAKEFLAGS += --no-print-directory
 configure = mkdir -p $(1) && cmake -S . -B $(1) $(TOOLCHAIN) -DCMAKE_RULE_MESSAGES=OFF $(2) \
 	> $(1)/configure.log || (cat $(1)/configure.log; false)
 
-.PHONY: all build run test dist clean
+.PHONY: all build run test dist linux linux-all deb clean
 
 all: build
 
@@ -20,11 +21,29 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# The Linux program (native, on libusb) and the variants its tests run.
+$(LINUX_BUILD)/CMakeCache.txt:
+	@mkdir -p $(LINUX_BUILD) && cmake -S . -B $(LINUX_BUILD) -DCMAKE_RULE_MESSAGES=OFF \
+		> $(LINUX_BUILD)/configure.log || (cat $(LINUX_BUILD)/configure.log; false)
+
+linux: $(LINUX_BUILD)/CMakeCache.txt
+	@cmake --build $(LINUX_BUILD) --target fwupdater -j $(JOBS)
+
+linux-all: $(LINUX_BUILD)/CMakeCache.txt
+	@cmake --build $(LINUX_BUILD) -j $(JOBS)
+
+# The .deb: the program and its udev rule. Dated by the last commit, so two
+# builds of one commit give the same package.
+deb: linux
+	@cd $(LINUX_BUILD) && SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct 2> /dev/null || echo 0) \
+		cpack -G DEB > cpack.log || (cat cpack.log; false)
+	@ls $(LINUX_BUILD)/package/*.deb
+
 run: build
 	@bash tools/run-updater.sh $(BUILD)
 
 # make test ONLY="unplug japanese": only those checks or scenarios.
-test: build
+test: build linux-all
 	@bash tests/run.sh $(BUILD) $(ONLY)
 
 # The release executable alone, from a clean build, and its SHA-256 sum.

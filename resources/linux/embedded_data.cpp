@@ -1,0 +1,51 @@
+// The firmware image and the two agreement texts, assembled into the program
+// from the files the build was configured with: nothing is read at run time.
+#include "resources/linux/embedded_data.h"
+
+#include "resources/linux/texts.h"
+#include "transfer/send_firmware.h"
+
+#include "resource_inputs.h"
+
+#define FWUPDATER_EMBED(name, file)                                                                \
+    ".section .rodata\n"                                                                           \
+    ".balign 16\n"                                                                                 \
+    ".globl " name "\n"                                                                            \
+    ".hidden " name "\n" name ":\n"                                                                \
+    ".incbin \"" file "\"\n"                                                                       \
+    ".globl " name "_end\n"                                                                        \
+    ".hidden " name "_end\n" name "_end:\n"                                                        \
+    ".previous\n"
+
+asm(FWUPDATER_EMBED("fwupdater_firmware", FIRMWARE_IMAGE_FILE));
+asm(FWUPDATER_EMBED("fwupdater_agreement_en", AGREEMENT_EN_FILE));
+asm(FWUPDATER_EMBED("fwupdater_agreement_ja", AGREEMENT_JA_FILE));
+
+extern "C" {
+extern const uint8_t fwupdater_firmware[];
+extern const uint8_t fwupdater_firmware_end[];
+extern const uint8_t fwupdater_agreement_en[];
+extern const uint8_t fwupdater_agreement_en_end[];
+extern const uint8_t fwupdater_agreement_ja[];
+extern const uint8_t fwupdater_agreement_ja_end[];
+}
+
+int LocateFirmwareImage(FirmwareImage* image) {
+    image->bytes = fwupdater_firmware;
+    image->size = static_cast<uint32_t>(fwupdater_firmware_end - fwupdater_firmware);
+    return 1;
+}
+
+AgreementText EmbeddedAgreement() {
+    AgreementText text;
+    if (TextLanguageIsJapanese()) {
+        text.bytes = fwupdater_agreement_ja;
+        text.size = static_cast<std::size_t>(fwupdater_agreement_ja_end - fwupdater_agreement_ja);
+        text.encoding = "CP932";
+    } else {
+        text.bytes = fwupdater_agreement_en;
+        text.size = static_cast<std::size_t>(fwupdater_agreement_en_end - fwupdater_agreement_en);
+        text.encoding = "ASCII";
+    }
+    return text;
+}

@@ -1,0 +1,6 @@
+// The language of the Linux program's texts.
+#pragma once
+
+// Japanese texts from now on when `japanese`, else English. English until set.
+void SelectTextLanguage(bool japanese);
+bool TextLanguageIsJapanese();
