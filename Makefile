@@ -10,7 +10,7 @@ MAKEFLAGS += --no-print-directory
 configure = mkdir -p $(1) && cmake -S . -B $(1) $(TOOLCHAIN) -DCMAKE_RULE_MESSAGES=OFF $(2) \
 	> $(1)/configure.log || (cat $(1)/configure.log; false)
 
-.PHONY: all build run test dist linux linux-all deb clean
+.PHONY: all build run test dist linux linux-test deb clean
 
 all: build
 
@@ -29,7 +29,7 @@ $(LINUX_BUILD)/CMakeCache.txt:
 linux: $(LINUX_BUILD)/CMakeCache.txt
 	@cmake --build $(LINUX_BUILD) --target fwupdater -j $(JOBS)
 
-linux-all: $(LINUX_BUILD)/CMakeCache.txt
+linux-test: $(LINUX_BUILD)/CMakeCache.txt
 	@cmake --build $(LINUX_BUILD) -j $(JOBS)
 
 # The .deb: the program and its udev rule. Dated by the last commit, so two
@@ -43,7 +43,7 @@ run: build
 	@bash tools/run-updater.sh $(BUILD)
 
 # make test ONLY="unplug japanese": only those checks or scenarios.
-test: build linux-all
+test: build linux-test
 	@bash tests/run.sh $(BUILD) $(ONLY)
 
 # The release executable alone, from a clean build, and its SHA-256 sum.
