@@ -6,7 +6,8 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(make cmake g++-mingw-w64-i686 binutils-mingw-w64-i686
-          wine wine32:i386 fonts-wine xvfb xdotool imagemagick fonts-noto-cjk locales)
+          wine wine32:i386 fonts-wine xvfb xdotool imagemagick fonts-noto-cjk locales
+          g++ pkg-config libusb-1.0-0-dev umockdev gir1.2-umockdev-1.0 python3-gi)
 log=${TMPDIR:-/tmp}/fwupdater-install-deps.log
 
 installed() {
