@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# make test: every check and scenario (or those named), under Wine, headless.
+# make test: every check and scenario (or those named): under Wine, headless,
+# and for Linux on umockdev.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 tests=$(cd "$(dirname "$0")" && pwd)
@@ -41,6 +42,12 @@ check platforms platforms
 check checks fwtest checks
 for scenario in $(grep -E '^[a-z]' "$tests/scenarios.txt" | grep -v -x attach); do
     check "$scenario" fwtest scenario "$scenario"
+done
+# Linux: the terminal program on umockdev's testbed with the real libusb
+# (Debian's python3, where the GObject bindings are).
+linux() { timeout 300 umockdev-wrapper /usr/bin/python3 -B "$tests/linux/cases.py" "$build/linux" "$1"; }
+for group in shipped leaving-early retry walk terminal refused-access; do
+    check "linux-$group" linux "$group"
 done
 [ ${#failed[@]} -eq 0 ] && echo "all passed" && exit 0
 echo "${#failed[@]} failed: ${failed[*]} (logs: $build/test-logs, screenshots: $build/shots)" && exit 1

@@ -1,0 +1,191 @@
+"""USB devices on umockdev's testbed that answer libusb's usbdevfs requests as
+the kernel would and record what they are given. The process runs under
+umockdev-wrapper; the programs it starts see the testbed."""
+
+import errno
+import os
+import struct
+import time
+
+import gi
+
+gi.require_version("UMockdev", "1.0")
+from gi.repository import UMockdev  # noqa: E402
+
+SUBMITURB = 0x8038550A
+DISCARDURB = 0x0000550B
+REAPURBNDELAY = 0x4008550D
+CLAIMINTERFACE = 0x8004550F
+RELEASEINTERFACE = 0x80045510
+GET_CAPABILITIES = 0x8004551A
+DISCONNECT_CLAIM = 0x8108551B  # a claim that detaches a kernel driver first
+# Bulk continuation and scatter-gather among them: libusb then submits each
+# bulk transfer as one URB, so every write is seen whole.
+CAPABILITIES = 0x1F
+# struct usbdevfs_urb on x86-64: its size and the offsets of its fields.
+URB_SIZE = 56
+URB_ENDPOINT = 1
+URB_STATUS = 4
+URB_BUFFER = 16
+URB_BUFFER_LENGTH = 24
+URB_ACTUAL_LENGTH = 28
+
+VENDOR = 0x0E7A
+PRINTER_CLASS = (7, 1, 2)
+IMAGING_CLASS = (6, 1, 1)
+
+
+def descriptors(product, interface_class):
+    """The device descriptor, then one configuration: one interface of the
+    class given, bulk OUT endpoint 0x01, bulk IN 0x82."""
+    device = struct.pack("<BBHBBBBHHHBBBB", 18, 1, 0x0200, 0, 0, 0, 64, VENDOR, product,
+                         0x0100, 0, 0, 0, 1)
+    config = struct.pack("<BBHBBBBB", 9, 2, 32, 1, 1, 0, 0xC0, 1)
+    interface = struct.pack("<BBBBBBBBB", 9, 4, 0, 0, 2, *interface_class, 0)
+    bulk_out = struct.pack("<BBBBHB", 7, 5, 0x01, 2, 512, 0)
+    bulk_in = struct.pack("<BBBBHB", 7, 5, 0x82, 2, 512, 0)
+    return device + config + interface + bulk_out + bulk_in
+
+
+class Device(UMockdev.IoctlBase):
+    """One device on the bus, recording every byte it took, the length of
+    every write and the endpoints written to. One that `unplugs_after` that
+    many bytes answers the write that would pass them, and every request
+    after it, with ENODEV. One that `stalls_after` that many bytes takes the
+    write it is in up to there, then nothing until that write is cancelled,
+    and then takes data again. A `busy` one is claimed by another program."""
+
+    def __init__(self, unplugs_after=None, stalls_after=None, busy=False):
+        super().__init__()
+        self.unplugs_after = unplugs_after
+        self.stalls_after = stalls_after
+        self.busy = busy
+        self.unplugged = False
+        self.received = bytearray()
+        self.writes = []
+        self.endpoints = set()
+        self.connects = 0
+        self.held = {}
+        self.reapable = []
+
+    def do_client_connected(self, client):
+        self.connects += 1
+
+    def do_handle_ioctl(self, client):
+        request = client.get_request()
+        if self.unplugged:
+            client.complete(-1, errno.ENODEV)
+        elif request == GET_CAPABILITIES:
+            client.get_arg().resolve(0, 4).update(0, struct.pack("<I", CAPABILITIES))
+            client.complete(0, 0)
+        elif request in (CLAIMINTERFACE, DISCONNECT_CLAIM) and self.busy:
+            client.complete(-1, errno.EBUSY)
+        elif request in (CLAIMINTERFACE, DISCONNECT_CLAIM, RELEASEINTERFACE):
+            client.complete(0, 0)
+        elif request == SUBMITURB:
+            self.submit(client)
+        elif request == REAPURBNDELAY:
+            self.reap(client)
+        elif request == DISCARDURB:
+            self.discard(client)
+        else:
+            client.complete(-1, errno.ENOTTY)
+        return True
+
+    def submit(self, client):
+        # DISCARDURB names an URB by its address in the program.
+        address = client.get_arg().retrieve()
+        urb = client.get_arg().resolve(0, URB_SIZE)
+        fields = urb.retrieve()
+        length = struct.unpack_from("<i", fields, URB_BUFFER_LENGTH)[0]
+        if self.unplugs_after is not None and len(self.received) + length > self.unplugs_after:
+            self.unplugged = True
+            client.complete(-1, errno.ENODEV)
+            return
+        taken = length
+        if self.stalls_after is not None and len(self.received) + length > self.stalls_after:
+            taken = self.stalls_after - len(self.received)
+        self.received += urb.resolve(URB_BUFFER, length).retrieve()[:taken]
+        self.writes.append(length)
+        self.endpoints.add(fields[URB_ENDPOINT])
+        urb.update(URB_ACTUAL_LENGTH, struct.pack("<i", taken))
+        if taken < length:
+            self.held[address] = urb
+        else:
+            self.reapable.append(urb)
+        client.complete(0, 0)
+
+    def reap(self, client):
+        if not self.reapable:
+            client.complete(-1, errno.EAGAIN)
+            return
+        # The argument points at the program's URB pointer, set to the URB.
+        client.get_arg().resolve(0, 8).set_ptr(0, self.reapable.pop(0))
+        client.complete(0, 0)
+
+    def discard(self, client):
+        urb = self.held.pop(client.get_arg().retrieve(), None)
+        if urb is None:
+            client.complete(-1, errno.EINVAL)
+            return
+        urb.update(URB_STATUS, struct.pack("<i", -errno.ENOENT))
+        self.reapable.append(urb)
+        self.stalls_after = None
+        client.complete(0, 0)
+
+
+class Bus:
+    """Bus 1 of a testbed; a device plugs into a port and gets the next address."""
+
+    def __init__(self):
+        self.testbed = UMockdev.Testbed.new()
+        self.root = self.testbed.get_root_dir()
+        # Set in the C environment only; a program given Python's copy of
+        # the environment needs it there.
+        os.environ["UMOCKDEV_DIR"] = self.root
+        # For other users: umockdev's preload makes its uevent socket in the
+        # root and connects to a device's ioctl socket even when the open of
+        # the node is refused. The nodes stay root's, mode 0644.
+        os.chmod(self.root, 0o1777)
+        self.next_address = 2
+        self.plugged = {}
+
+    def plug(self, port, product, interface_class=PRINTER_CLASS, **behaviour):
+        device = Device(**behaviour)
+        device.node = "/dev/bus/usb/001/%03d" % self.next_address
+        self.testbed.attach_ioctl(device.node, device)
+        os.chmod(self.root + "/ioctl" + device.node, 0o777)
+        # The udev database's form; an attribute's text ends in an escaped newline.
+        description = [
+            "P: /devices/usb1/1-%d" % port,
+            "N: " + device.node[len("/dev/"):],
+            "E: SUBSYSTEM=usb",
+            "E: DEVTYPE=usb_device",
+            "E: BUSNUM=001",
+            "E: DEVNUM=%03d" % self.next_address,
+            "E: DEVNAME=" + device.node,
+            "A: busnum=1\\n",
+            "A: devnum=%d\\n" % self.next_address,
+            "A: speed=480\\n",
+            "A: bConfigurationValue=1\\n",
+            "H: descriptors=" + descriptors(product, interface_class).hex(),
+        ]
+        self.testbed.add_from_string("\n".join(description) + "\n")
+        self.next_address += 1
+        self.plugged[port] = device
+        # The add uevent reaches a running program's libusb on a thread of
+        # its own: a person takes longer than this to press a key.
+        time.sleep(0.2)
+        return device
+
+    def unplug(self, port):
+        device = self.plugged.pop(port)
+        syspath = "/sys/devices/usb1/1-%d" % port
+        # Removing sends no uevent, without which libusb keeps listing it.
+        self.testbed.uevent(syspath, "remove")
+        self.testbed.remove_device(syspath)
+        self.testbed.detach_ioctl(device.node)
+
+    def unplug_all(self):
+        for port in list(self.plugged):
+            self.unplug(port)
