@@ -51,6 +51,9 @@ if(FWUPDATER_TESTS)
     # no data fails within a test's patience.
     add_fwupdater_linux(fwupdater-checked CHECKED "${TARGET_HARDWARE_ID}" PrintClass 2000)
     add_fwupdater_linux(fwupdater-walk CHECKED "" PrintClass 2000)
+    # Configured with the printer's ID short of its last digit: the printer's
+    # entries start with it, and whole-entry matching must still find nothing.
+    add_fwupdater_linux(fwupdater-short-id CHECKED "USB\\VID_0E7A&PID_41C" PrintClass 2000)
 endif()
 
 include(packaging/package.cmake)

@@ -95,17 +95,19 @@ def shipped(bus, programs):
 
 
 def leaving_early(bus, programs):
-    """No accepted agreement, or a wrong argument: nothing opened, nothing sent."""
+    """No accepted agreement, a wrong argument, or an ID that is only the start
+    of the printer's: nothing opened, nothing sent."""
     printer = bus.plug(1, PRINTER)
-    for arguments, lines, code in [([], ["1"], 1),
-                                   ([], [""], 1),
-                                   ([], [], 1),  # end of input
-                                   (["--no-such-option"], [], 2)]:
-        session = Session([os.path.join(programs, "fwupdater-checked")] + arguments, ENGLISH)
+    for program, arguments, lines, code in [("fwupdater-checked", [], ["1"], 1),
+                                            ("fwupdater-checked", [], [""], 1),
+                                            ("fwupdater-checked", [], [], 1),  # end of input
+                                            ("fwupdater-checked", ["--no-such-option"], [], 2),
+                                            ("fwupdater-short-id", ["--accept-license"], [], 1)]:
+        session = Session([os.path.join(programs, program)] + arguments, ENGLISH)
         for line in lines:
             session.type(line)
         session.finish(code)
-        assert TEXTS["en", 219] not in session.text(), "the updater was shown"
+        assert TEXTS["en", 223] not in session.text(), "a transfer was started"
         check_untouched(printer)
 
 

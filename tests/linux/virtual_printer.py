@@ -37,14 +37,14 @@ IMAGING_CLASS = (6, 1, 1)
 
 def descriptors(product, interface_class):
     """The device descriptor, then one configuration: one interface of the
-    class given, bulk OUT endpoint 0x01, bulk IN 0x82."""
+    class given, bulk IN endpoint 0x82 listed before bulk OUT 0x01."""
     device = struct.pack("<BBHBBBBHHHBBBB", 18, 1, 0x0200, 0, 0, 0, 64, VENDOR, product,
                          0x0100, 0, 0, 0, 1)
     config = struct.pack("<BBHBBBBB", 9, 2, 32, 1, 1, 0, 0xC0, 1)
     interface = struct.pack("<BBBBBBBBB", 9, 4, 0, 0, 2, *interface_class, 0)
-    bulk_out = struct.pack("<BBBBHB", 7, 5, 0x01, 2, 512, 0)
     bulk_in = struct.pack("<BBBBHB", 7, 5, 0x82, 2, 512, 0)
-    return device + config + interface + bulk_out + bulk_in
+    bulk_out = struct.pack("<BBBBHB", 7, 5, 0x01, 2, 512, 0)
+    return device + config + interface + bulk_in + bulk_out
 
 
 class Device(UMockdev.IoctlBase):
