@@ -1,12 +1,10 @@
 """The program under test, driven as a person would: lines typed into its
-input (a pipe, or a pseudo-terminal), its output read as it comes."""
+input, its output read as it comes; on a terminal of its own if asked."""
 
-import fcntl
 import os
-import pty
 import select
+import shlex
 import subprocess
-import termios
 import time
 
 # ASan must follow umockdev's preload library; a sanitizer's finding ends
@@ -14,19 +12,6 @@ import time
 SANITIZERS = {"ASAN_OPTIONS": "verify_asan_link_order=0:exitcode=99",
               "UBSAN_OPTIONS": "print_stacktrace=1:exitcode=99"}
 LOCALE_VARIABLES = ("LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE")
-
-
-def wait_until(condition, failure, seconds=10):
-    deadline = time.monotonic() + seconds
-    while not condition():
-        if time.monotonic() > deadline:
-            raise AssertionError(failure)
-        time.sleep(0.05)
-
-
-def take_terminal():
-    # Ctrl-C on the terminal reaches the program only if it is its own.
-    fcntl.ioctl(0, termios.TIOCSCTTY, 0)
 
 
 class Session:
@@ -37,70 +22,61 @@ class Session:
         environment.update(variables)
         if user is not None:
             command = ["setpriv", "--reuid=" + user, "--regid=nogroup", "--clear-groups"] + command
-        self.terminal = terminal
+        self.enter = "\n"
         if terminal:
-            self.input, child_side = pty.openpty()
-            self.output = self.input
-            self.process = subprocess.Popen(command, env=environment, stdin=child_side,
-                                            stdout=child_side, stderr=child_side,
-                                            start_new_session=True, preexec_fn=take_terminal)
-            os.close(child_side)
-        else:
-            self.process = subprocess.Popen(command, env=environment, stdin=subprocess.PIPE,
-                                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-            self.input = self.process.stdin.fileno()
-            self.output = self.process.stdout.fileno()
+            # script runs it on a pseudo-terminal, passing keys and output
+            # through, and returns its exit code.
+            command = ["script", "--quiet", "--return", "--command", shlex.join(command),
+                       "/dev/null"]
+            self.enter = "\r"
+        self.process = subprocess.Popen(command, env=environment, stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         self.raw = b""
         self.seen = 0
-        self.ended = False
 
     def text(self):
-        """Everything shown so far, line ends as the program wrote them."""
+        """Everything shown so far, with a terminal's line ends as a pipe's."""
         return self.raw.decode("utf-8", "replace").replace("\r\n", "\n")
 
     def read_more(self, deadline):
-        ready, _, _ = select.select([self.output], [], [], max(0, deadline - time.monotonic()))
+        output = self.process.stdout.fileno()
+        ready, _, _ = select.select([output], [], [], max(0, deadline - time.monotonic()))
         if not ready:
             return False
-        try:
-            chunk = os.read(self.output, 65536)
-        except OSError:  # a pseudo-terminal whose program has ended
-            chunk = b""
+        chunk = os.read(output, 65536)
         self.raw += chunk
-        self.ended = chunk == b""
-        return not self.ended
+        return chunk != b""
 
-    def expect(self, wanted, seconds=20):
-        """Waits for `wanted` to be shown after what was expected before."""
+    def expect(self, *texts, seconds=20):
+        """Waits for each text to be shown, in order, after those expected before."""
         deadline = time.monotonic() + seconds
-        while self.text().find(wanted, self.seen) < 0:
-            if not self.read_more(deadline):
-                raise AssertionError("never shown: %r\nafter: %s" % (wanted, self.text()[self.seen:]))
-        self.seen = self.text().find(wanted, self.seen) + len(wanted)
+        for wanted in texts:
+            while self.text().find(wanted, self.seen) < 0:
+                if not self.read_more(deadline):
+                    raise AssertionError("never shown: %r\nafter: %s"
+                                         % (wanted, self.text()[self.seen:]))
+            self.seen = self.text().find(wanted, self.seen) + len(wanted)
 
     def open_files(self):
         """While the program waits for a line, nothing it holds comes or goes."""
         folder = "/proc/%d/fd" % self.process.pid
         return [os.readlink(os.path.join(folder, name)) for name in os.listdir(folder)]
 
-    def type(self, line):
-        ending = "\n"
-        if self.terminal:
-            ending = "\r"
-        os.write(self.input, (line + ending).encode())
+    def type(self, *lines):
+        for line in lines:
+            self.process.stdin.write((line + self.enter).encode())
+        self.process.stdin.flush()
 
     def interrupt(self):
-        os.write(self.input, b"\x03")
+        self.process.stdin.write(b"\x03")
+        self.process.stdin.flush()
 
     def finish(self, code, seconds=30):
-        """Ends the input (a person who types nothing more), waits for the
-        program to leave and checks its exit code."""
-        if not self.terminal:
-            self.process.stdin.close()
+        """Ends the input, waits for the program to leave, checks its exit code."""
+        self.process.stdin.close()
         deadline = time.monotonic() + seconds
         while self.read_more(deadline):
             pass
         self.process.wait(max(0, deadline - time.monotonic()))
-        if self.process.returncode != code:
-            raise AssertionError("exit code %d, not %d; shown:\n%s"
-                                 % (self.process.returncode, code, self.text()))
+        assert self.process.returncode == code, "exit code %d, not %d; shown:\n%s" % (
+            self.process.returncode, code, self.text())

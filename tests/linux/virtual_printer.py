@@ -48,12 +48,11 @@ def descriptors(product, interface_class):
 
 
 class Device(UMockdev.IoctlBase):
-    """One device on the bus, recording every byte it took, the length of
-    every write and the endpoints written to. One that `unplugs_after` that
-    many bytes answers the write that would pass them, and every request
-    after it, with ENODEV. One that `stalls_after` that many bytes takes the
-    write it is in up to there, then nothing until that write is cancelled,
-    and then takes data again. A `busy` one is claimed by another program."""
+    """One device, recording the bytes it took, the length of every write and
+    the endpoints written to. Past `unplugs_after` bytes it answers ENODEV to
+    everything; at `stalls_after` bytes it stops in the middle of a write until
+    that write is cancelled, then takes data again. A `busy` one is claimed by
+    another program."""
 
     def __init__(self, unplugs_after=None, stalls_after=None, busy=False):
         super().__init__()
@@ -72,36 +71,44 @@ class Device(UMockdev.IoctlBase):
         self.connects += 1
 
     def do_handle_ioctl(self, client):
-        request = client.get_request()
-        if self.unplugged:
-            client.complete(-1, errno.ENODEV)
-        elif request == GET_CAPABILITIES:
-            client.get_arg().resolve(0, 4).update(0, struct.pack("<I", CAPABILITIES))
-            client.complete(0, 0)
-        elif request in (CLAIMINTERFACE, DISCONNECT_CLAIM) and self.busy:
-            client.complete(-1, errno.EBUSY)
-        elif request in (CLAIMINTERFACE, DISCONNECT_CLAIM, RELEASEINTERFACE):
-            client.complete(0, 0)
-        elif request == SUBMITURB:
-            self.submit(client)
-        elif request == REAPURBNDELAY:
-            self.reap(client)
-        elif request == DISCARDURB:
-            self.discard(client)
-        else:
-            client.complete(-1, errno.ENOTTY)
+        result, error = self.answer(client.get_request(), client.get_arg())
+        client.complete(result, error)
         return True
 
-    def submit(self, client):
-        # DISCARDURB names an URB by its address in the program.
-        address = client.get_arg().retrieve()
-        urb = client.get_arg().resolve(0, URB_SIZE)
+    def answer(self, request, arg):
+        if self.unplugged:
+            return -1, errno.ENODEV
+        if request == GET_CAPABILITIES:
+            arg.resolve(0, 4).update(0, struct.pack("<I", CAPABILITIES))
+            return 0, 0
+        if request in (CLAIMINTERFACE, DISCONNECT_CLAIM) and self.busy:
+            return -1, errno.EBUSY
+        if request in (CLAIMINTERFACE, DISCONNECT_CLAIM, RELEASEINTERFACE):
+            return 0, 0
+        if request == SUBMITURB:
+            return self.submit(arg)
+        if request == REAPURBNDELAY and self.reapable:
+            # The argument points at the program's URB pointer.
+            arg.resolve(0, 8).set_ptr(0, self.reapable.pop(0))
+            return 0, 0
+        if request == REAPURBNDELAY:
+            return -1, errno.EAGAIN
+        if request == DISCARDURB and arg.retrieve() in self.held:
+            urb = self.held.pop(arg.retrieve())
+            urb.update(URB_STATUS, struct.pack("<i", -errno.ENOENT))
+            self.reapable.append(urb)
+            self.stalls_after = None
+            return 0, 0
+        return -1, errno.ENOTTY
+
+    def submit(self, arg):
+        address = arg.retrieve()  # how DISCARDURB names the URB
+        urb = arg.resolve(0, URB_SIZE)
         fields = urb.retrieve()
         length = struct.unpack_from("<i", fields, URB_BUFFER_LENGTH)[0]
         if self.unplugs_after is not None and len(self.received) + length > self.unplugs_after:
             self.unplugged = True
-            client.complete(-1, errno.ENODEV)
-            return
+            return -1, errno.ENODEV
         taken = length
         if self.stalls_after is not None and len(self.received) + length > self.stalls_after:
             taken = self.stalls_after - len(self.received)
@@ -113,25 +120,7 @@ class Device(UMockdev.IoctlBase):
             self.held[address] = urb
         else:
             self.reapable.append(urb)
-        client.complete(0, 0)
-
-    def reap(self, client):
-        if not self.reapable:
-            client.complete(-1, errno.EAGAIN)
-            return
-        # The argument points at the program's URB pointer, set to the URB.
-        client.get_arg().resolve(0, 8).set_ptr(0, self.reapable.pop(0))
-        client.complete(0, 0)
-
-    def discard(self, client):
-        urb = self.held.pop(client.get_arg().retrieve(), None)
-        if urb is None:
-            client.complete(-1, errno.EINVAL)
-            return
-        urb.update(URB_STATUS, struct.pack("<i", -errno.ENOENT))
-        self.reapable.append(urb)
-        self.stalls_after = None
-        client.complete(0, 0)
+        return 0, 0
 
 
 class Bus:
@@ -140,8 +129,7 @@ class Bus:
     def __init__(self):
         self.testbed = UMockdev.Testbed.new()
         self.root = self.testbed.get_root_dir()
-        # Set in the C environment only; a program given Python's copy of
-        # the environment needs it there.
+        # Set in the C environment only; programs get Python's copy.
         os.environ["UMOCKDEV_DIR"] = self.root
         # For other users: umockdev's preload makes its uevent socket in the
         # root and connects to a device's ioctl socket even when the open of
@@ -161,12 +149,9 @@ class Bus:
             "N: " + device.node[len("/dev/"):],
             "E: SUBSYSTEM=usb",
             "E: DEVTYPE=usb_device",
-            "E: BUSNUM=001",
-            "E: DEVNUM=%03d" % self.next_address,
             "E: DEVNAME=" + device.node,
             "A: busnum=1\\n",
             "A: devnum=%d\\n" % self.next_address,
-            "A: speed=480\\n",
             "A: bConfigurationValue=1\\n",
             "H: descriptors=" + descriptors(product, interface_class).hex(),
         ]
