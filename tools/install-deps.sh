@@ -5,8 +5,12 @@
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
+# The last line signs the release (osslsigncode, with OpenSSL's PKCS#11
+# engine for keys on tokens) and tests the signing (a software token, and
+# python3 for a time-stamp authority on the loopback interface).
 packages=(make cmake g++-mingw-w64-i686 binutils-mingw-w64-i686
-          wine wine32:i386 fonts-wine xvfb xdotool imagemagick fonts-noto-cjk locales)
+          wine wine32:i386 fonts-wine xvfb xdotool imagemagick fonts-noto-cjk locales
+          osslsigncode openssl libengine-pkcs11-openssl softhsm2 python3)
 log=${TMPDIR:-/tmp}/fwupdater-install-deps.log
 
 installed() {
