@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The signed release from a throwaway root: one code-signing key in a PKCS#12 file and on a
-# software token, a time-stamp authority on the loopback interface. Leaves the token-signed
-# release for the transfer-signed scenario.
+# The signed release: a throwaway root, one code-signing key in a PKCS#12 file and on a software
+# token, a loopback time-stamp authority. Leaves the token-signed release for transfer-signed.
 set -Eeuo pipefail
 trap 'echo "FAILED at line $LINENO: $BASH_COMMAND"' ERR
 build=$1
@@ -20,12 +19,12 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout root.key -subj "/CN=Test root"
 issue signer extendedKeyUsage=critical,codeSigning
 issue tsa extendedKeyUsage=critical,timeStamping
 printf 'two words\n' > password && printf 'wrong\n' > wrong-password
-printf '1234\n' > pin && printf '4321\n' > wrong-pin
+printf 'pin-2718\n' > pin && printf 'pin-0000\n' > wrong-pin
 openssl pkcs12 -export -inkey signer.key -in signer.pem -passout file:password -out signer.p12
 export SOFTHSM2_CONF=$work/softhsm2.conf
 echo "directories.tokendir = $work/tokens" > softhsm2.conf
-softhsm2-util --init-token --free --label release --pin 1234 --so-pin 8765 > /dev/null
-softhsm2-util --import signer.key --token release --label signer --id 01 --pin 1234 > /dev/null
+softhsm2-util --init-token --free --label release --pin pin-2718 --so-pin 8765 > /dev/null
+softhsm2-util --import signer.key --token release --label signer --id 01 --pin pin-2718 > /dev/null
 token="SIGN_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so SIGN_KEY=pkcs11:token=release;object=signer"
 
 # The authority: openssl ts behind an HTTP server on a free loopback port.
@@ -47,18 +46,20 @@ server.serve_forever()' openssl ts -reply -config tsa.cnf -queryfile /dev/stdin 
 trap "kill $!" EXIT
 for _ in $(seq 50); do [ -s tsa.port ] && break || sleep 0.1; done
 
-# A wrong password fails make dist in one line, and the release made before
-# is gone; the build it made is the one the signatures below are laid on.
-mkdir failed && echo "an earlier release" > failed/fwupdater.exe
+# A wrong password fails make dist in one line and leaves no release; the
+# build it made is the one the signatures below are laid on.
 refuses make -C "$root" dist DIST="$work/failed" DIST_BUILD="$work/build" \
     SIGN_PKCS12="$work/signer.p12" SIGN_PASSWORD_FILE="$work/wrong-password" > make.log 2>&1
 [ "$(grep '^make dist:' make.log)" = "make dist: wrong password in SIGN_PASSWORD_FILE for $work/signer.p12" ]
-[ -z "$(ls failed)" ]
+[ ! -e failed/fwupdater.exe ]
+# osslsigncode as make dist calls it, its command lines and environments recorded.
+mkdir bin
+printf '#!/bin/sh\n(echo "$*"; env) >> %s/seen\nexec %s "$@"\n' "$work" "$(command -v osslsigncode)" > bin/osslsigncode
+chmod +x bin/osslsigncode
 sign() { # DIST VARIABLE=VALUE...: make dist's last step on that build
-    env "${@:2}" bash "$root/tools/sign-release.sh" build/fwupdater.exe "$1" < /dev/null
+    env PATH="$work/bin:$PATH" "${@:2}" bash "$root/tools/sign-release.sh" build/fwupdater.exe "$1" < /dev/null
 }
-stamp=SIGN_TIMESTAMP_URL=http://127.0.0.1:$(cat tsa.port)
-sign p12 SIGN_PKCS12=signer.p12 SIGN_PASSWORD_FILE=password "$stamp"
+sign p12 SIGN_PKCS12=signer.p12 SIGN_PASSWORD_FILE=password SIGN_TIMESTAMP_URL=http://127.0.0.1:$(cat tsa.port)
 sign token $token SIGN_CERT=signer.pem SIGN_PIN_FILE=pin
 for release in p12 token; do
     osslsigncode verify -CAfile root.pem -TSA-CAfile root.pem -in $release/fwupdater.exe > $release.log
@@ -72,8 +73,7 @@ done
 cp token/fwupdater.exe flipped.exe
 printf '\x5a' | dd of=flipped.exe bs=1 seek=300000 conv=notrunc 2> /dev/null # a byte of the image
 refuses osslsigncode verify -CAfile root.pem -in flipped.exe > flipped.log 2>&1
-
-# Windows' own check under Wine: the digest, not the chain.
+# Windows' own check under Wine (WinVerifyTrust): the digest, not the chain.
 for answer in p12/fwupdater.exe:0x00000000 token/fwupdater.exe:0x00000000 \
     flipped.exe:0x80096010 build/fwupdater.exe:0x800b0100; do
     wine "$build/trust.exe" "Z:$work/${answer%:*}" | tr -d '\r' | grep -x "${answer#*:}"
@@ -92,4 +92,6 @@ SIGN_PASSWORD_FILE: no readable file|SIGN_PKCS12=signer.p12 SIGN_PASSWORD_FILE=l
 not for code signing|$token SIGN_CERT=tsa.pem
 time-stamp server|SIGN_PKCS12=signer.p12 SIGN_PASSWORD_FILE=password SIGN_TIMESTAMP_URL=http://127.0.0.1:1
 TABLE
+# The password and PIN stayed in their files.
+refuses grep -q 'two words\|pin-2718' seen make.log failed.log
 cp token/fwupdater.exe "$build/fwupdater-signed.exe"
