@@ -43,7 +43,7 @@ class Authority(http.server.BaseHTTPRequestHandler):
 server = http.server.HTTPServer(("127.0.0.1", 0), Authority)
 print(server.server_port)
 server.serve_forever()' openssl ts -reply -config tsa.cnf -queryfile /dev/stdin > tsa.port 2> tsa.log &
-trap "kill $!" EXIT
+trap "kill $!" EXIT # $! expanded now: the authority
 for _ in $(seq 50); do [ -s tsa.port ] && break || sleep 0.1; done
 
 # A wrong password fails make dist in one line and leaves no release; the
@@ -59,7 +59,7 @@ chmod +x bin/osslsigncode
 sign() { # DIST VARIABLE=VALUE...: make dist's last step on that build
     env PATH="$work/bin:$PATH" "${@:2}" bash "$root/tools/sign-release.sh" build/fwupdater.exe "$1" < /dev/null
 }
-sign p12 SIGN_PKCS12=signer.p12 SIGN_PASSWORD_FILE=password SIGN_TIMESTAMP_URL=http://127.0.0.1:$(cat tsa.port)
+sign p12 SIGN_PKCS12=signer.p12 SIGN_PASSWORD_FILE=password "SIGN_TIMESTAMP_URL=http://127.0.0.1:$(cat tsa.port)"
 sign token $token SIGN_CERT=signer.pem SIGN_PIN_FILE=pin
 for release in p12 token; do
     osslsigncode verify -CAfile root.pem -TSA-CAfile root.pem -in $release/fwupdater.exe > $release.log
