@@ -39,6 +39,8 @@ fwtest() { timeout 120 wine "$build/fwtest.exe" "$@"; }
 check resources resources
 check platforms platforms
 check checks fwtest checks
+# Before the scenarios: it leaves the signed release for transfer-signed.
+check signing bash "$tests/signing.sh" "$build"
 for scenario in $(grep -E '^[a-z]' "$tests/scenarios.txt" | grep -v -x attach); do
     check "$scenario" fwtest scenario "$scenario"
 done
