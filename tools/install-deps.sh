@@ -6,7 +6,8 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(make cmake g++-mingw-w64-i686 binutils-mingw-w64-i686
-          wine wine32:i386 fonts-wine xvfb xdotool imagemagick fonts-noto-cjk locales)
+          wine wine32:i386 fonts-wine xvfb xdotool imagemagick fonts-noto-cjk locales
+          wine64 gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
 log=${TMPDIR:-/tmp}/fwupdater-install-deps.log
 
 installed() {
