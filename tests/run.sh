@@ -1,31 +1,21 @@
 #!/usr/bin/env bash
 # make test: every check and scenario (or those named), under Wine, headless.
-# Everything runs in a 64-bit (WoW64) prefix, the users' Windows; the 32-bit
-# prefix gives what only it can: the 32-bit systems' platform codes, and the
-# still-image route with the stand-in built for it.
+# All in a 64-bit (WoW64) prefix, the users' Windows; in a 32-bit one what only
+# it shows: the 32-bit systems' platform codes, the still-image route with its driver.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 tests=$(cd "$(dirname "$0")" && pwd)
 only=" ${*:2} "
 . "$tests/../tools/wine-session.sh"
-mkdir -p "$build/test-logs"
-passed=0
-failed=()
+mkdir -p "$build/test-logs" && failed=() && passed=0
 
-# Runs one check in the current prefix and says where its result comes from.
+# One check in the current prefix; the log says which.
 check() {
     local name=$1 log=$build/test-logs/$1-$prefix.log
     shift
-    if [ "$only" != "  " ] && [[ $only != *" $name "* ]]; then
-        return 0
-    fi
-    if "$@" > "$log" 2>&1; then
-        echo "pass  $name ($prefix)"
-        passed=$((passed + 1))
-        return
-    fi
-    echo "FAIL  $name ($prefix)"
-    sed 's/^/      /' "$log"
+    [ "$only" = "  " ] || [[ $only == *" $name "* ]] || return 0
+    "$@" > "$log" 2>&1 && echo "pass  $name ($prefix)" && passed=$((passed + 1)) && return
+    echo "FAIL  $name ($prefix)" && sed 's/^/      /' "$log"
     failed+=("$name ($prefix)")
 }
 
@@ -43,10 +33,7 @@ platforms() {
     while read -r _ windows mode code; do
         wine reg add 'HKCU\Software\Wine\AppDefaults\platform.exe' /v Version /d "$windows" /f >/dev/null
         got=$(timeout 60 wine "$build/platform.exe" platform "$mode" | tr -d '\r')
-        if [ "$got" != "$code" ]; then
-            echo "$windows $mode gives $got, not $code"
-            return 1
-        fi
+        [ "$got" = "$code" ] || { echo "$windows $mode gives $got, not $code"; return 1; }
     done < <(grep "^$prefix " "$tests/platforms.txt")
 }
 
@@ -68,8 +55,6 @@ wine_session "$build" win32 private
 check platforms platforms
 check scanner-route fwtest scenario scanner-route
 
-if [ ${#failed[@]} -gt 0 ]; then
-    echo "failed: ${failed[*]} (logs: $build/test-logs, screenshots: $build/shots)"
-fi
+[ ${#failed[@]} -eq 0 ] || echo "failed: ${failed[*]} (logs: $build/test-logs, screenshots: $build/shots)"
 echo "$passed passed, ${#failed[@]} failed"
 [ ${#failed[@]} -eq 0 ]

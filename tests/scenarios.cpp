@@ -17,10 +17,9 @@ std::string g_run; // names the screenshot of a failure
 const std::string kClass = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
 // Capture, device key, instance, driver, hardware IDs ('|' apart). The printer
-// reports its IDs in mixed case; its stale instance sorts first; the devices
-// that a walk on the printing route must pass over sort before both; the
-// suffixed one sorts before the printer and holds the printer's ID only with
-// more text after it.
+// reports its IDs in mixed case; its stale instance and the suffixed device
+// (the printer's ID with more after it) sort first; the devices that a walk
+// on the printing route must pass over sort before all three.
 const char* const kDevices[][5] = {
     {"printer", "VID_0E7A&PID_41C5", "6&2B81D3F&0&1", "usbprint",
      "USB\\Vid_0e7a&Pid_41c5&Rev_0100|USB\\Vid_0e7a&Pid_41c5"},
@@ -50,8 +49,7 @@ std::string InterfaceKey(const char* const* d) {
            "#" + d[2] + "#" + kClass;
 }
 
-// The device's interface path as Wine hands it out: its link in Wine's device
-// folder, lower case, which leads to the capture.
+// The interface path's name in Wine's device folder, lower case, as Wine opens it.
 std::string LinkName(const char* const* d) {
     std::string link = "usb#" + std::string(d[1]) + "#" + d[2] + "#" + kClass;
     CharLowerA(&link[0]);
@@ -77,10 +75,8 @@ void Spawn(const std::string& command) {
 std::string ReadAll(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return "";
-    }
-    std::string bytes(GetFileSize(file, nullptr), '\0');
+    const DWORD size = file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr);
+    std::string bytes(size, '\0');
     DWORD read = 0;
     ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
     CloseHandle(file);
@@ -125,23 +121,26 @@ void Screenshot(const std::string& name, HWND dialog = nullptr) {
          " " FWTEST_BUILD_DIR "/shots/" + name + ".png");
 }
 
-// stopAfter: the bytes the printer takes before it stops (0: no end).
-void Start(const std::string& exe, bool japanese, bool winxp, unsigned stopAfter) {
-    std::string version = "win10";
-    if (winxp) {
-        version = "winxp";
-    }
+bool g_japanese = false;
+
+bool HasWord(const std::string& step, const char* word) {
+    return (" " + step + " ").find(" " + std::string(word) + " ") != std::string::npos;
+}
+
+// The program of `variant`, in a shell that leaves its pid, log and exit code.
+void Start(const std::string& step, const std::string& variant) {
+    const std::string exe =
+        variant == "release" ? "fwupdater.exe" : "fwupdater-" + variant + ".exe";
+    const std::string version = HasWord(step, "winxp") ? "winxp" : "win10";
     RegSetKeyValueA(HKEY_CURRENT_USER, ("Software\\Wine\\AppDefaults\\" + exe).c_str(), "Version",
                     REG_SZ, version.c_str(), static_cast<DWORD>(version.size() + 1));
     // SIGXFSZ ignored: past the limit a write fails, as on a printer gone.
     std::string shell = "trap '' XFSZ; ";
-    if (stopAfter != 0) {
-        shell += "ulimit -S -f " + std::to_string(stopAfter / 1024) + "; ";
+    if (HasWord(step, "stop")) {
+        shell += "ulimit -S -f 64; "; // 64 KiB: the header and one chunk of 65,472 bytes
     }
-    std::string locale = "C.UTF-8";
-    if (japanese) {
-        locale = "ja_JP.UTF-8";
-    }
+    g_japanese = HasWord(step, "ja");
+    const std::string locale = g_japanese ? "ja_JP.UTF-8" : "C.UTF-8";
     shell += "export LANG=" + locale + " LC_ALL=" + locale + " WINEDEBUG=warn+heap; ";
     shell += "exec wine '" FWTEST_BUILD_DIR "/" + exe + "'";
     Spawn("(" + shell +
@@ -149,7 +148,7 @@ void Start(const std::string& exe, bool japanese, bool winxp, unsigned stopAfter
 }
 
 // A dialog is known by a control only it has: 146 agreement, 110 updater,
-// 114 progress. The visible one with that control, or none.
+// 114 progress. WaitDialog waits until it is there (or, when not `present`, gone).
 HWND FindDialog(int ownControl) {
     HWND dialog = FindWindowExA(nullptr, nullptr, "#32770", nullptr);
     while (dialog != nullptr) {
@@ -161,7 +160,6 @@ HWND FindDialog(int ownControl) {
     return nullptr;
 }
 
-// Waits until the dialog is there (or, when not `present`, gone).
 HWND WaitDialog(int ownControl, bool present = true) {
     for (int i = 0; i < 200; ++i) {
         HWND dialog = FindDialog(ownControl);
@@ -177,10 +175,7 @@ HWND WaitDialog(int ownControl, bool present = true) {
 // WM_GETTEXT to the control itself: an edit control of another process keeps
 // its text where GetWindowText cannot reach. Id 0: the dialog's caption.
 std::wstring ItemText(HWND dialog, int id) {
-    HWND window = dialog;
-    if (id != 0) {
-        window = GetDlgItem(dialog, id);
-    }
+    HWND window = id == 0 ? dialog : GetDlgItem(dialog, id);
     std::vector<wchar_t> text(65536);
     DWORD_PTR length = 0;
     SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
@@ -201,7 +196,6 @@ void ClickAt(HWND window, LONG x, LONG y) {
     Host("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
 }
 
-// The middle of a button.
 void Click(HWND button) {
     RECT r;
     GetWindowRect(button, &r);
@@ -228,22 +222,17 @@ void ClickCloseBox(HWND dialog) {
 // From texts.txt: ID LANGUAGE "TEXT", where \n stands for a line break.
 std::wstring UiText(int id, bool japanese) {
     static const std::string table = ReadAll("Z:" FWTEST_SOURCE_DIR "/tests/texts.txt");
-    std::string key = "\n" + std::to_string(id) + " en \"";
-    if (japanese) {
-        key = "\n" + std::to_string(id) + " ja \"";
-    }
+    const std::string language = japanese ? " ja \"" : " en \"";
+    const std::string key = "\n" + std::to_string(id) + language;
     const size_t start = table.find(key) + key.size();
     std::string text = table.substr(start, table.find('\n', start) - start);
     text.erase(text.rfind('"'));
-    size_t at = text.find("\\n");
-    while (at != std::string::npos) {
+    for (size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at)) {
         text.replace(at, 2, "\n");
-        at = text.find("\\n", at + 1);
     }
     return Widen(text, CP_UTF8);
 }
 
-bool g_japanese = false;
 std::string g_photos; // `make run` photographs each dialog reached, names prefixed so
 
 void Photograph(const char* name, HWND dialog) {
@@ -315,10 +304,8 @@ void Agreement(const std::string& verb, const std::string& how) {
     ExpectText(dialog, IDOK, L"OK");
     Expect(IsDlgButtonChecked(dialog, 147) && !IsDlgButtonChecked(dialog, 148),
            "the refusal is not the one choice checked");
-    std::wstring agreement = Widen(ReadAll("Z:" FWTEST_EULA_EN), 1252);
-    if (g_japanese) {
-        agreement = Widen(ReadAll("Z:" FWTEST_EULA_JA), 932);
-    }
+    const char* agreementFile = g_japanese ? "Z:" FWTEST_EULA_JA : "Z:" FWTEST_EULA_EN;
+    const std::wstring agreement = Widen(ReadAll(agreementFile), g_japanese ? 932 : 1252);
     Expect(ItemText(dialog, 146) == agreement, "the box does not show exactly the agreement");
     Photograph("agreement", dialog);
     // "I accept" is chosen before Esc or the close box too: from OK, past the
@@ -377,15 +364,11 @@ void Transfer() {
 void ExpectReceived(const std::string& device, const std::string& amount) {
     static const std::string image = ReadAll("Z:" FWTEST_FIRMWARE);
     const DWORD size = static_cast<DWORD>(image.size()); // x86: least significant byte first
-    const std::string header = std::string("\x02\xFF\x04\0\0\0", 6) +
-                               std::string(reinterpret_cast<const char*>(&size), 4) +
-                               std::string(54, '\0');
-    std::string want = header + image;
-    if (amount == "chunk") {
-        want = header + image.substr(0, 65472);
-    }
-    if (amount == "none") {
-        want.clear();
+    std::string want;                                    // none
+    if (amount != "none") {
+        want = std::string("\x02\xFF\x04\0\0\0", 6) +
+               std::string(reinterpret_cast<const char*>(&size), 4) + std::string(54, '\0') +
+               image.substr(0, amount == "chunk" ? 65472 : size);
     }
     const std::string got = ReadAll("C:\\devices\\" + device + ".bin");
     Expect(got == want, "%s took %zu bytes unlike the %zu expected", device.c_str(), got.size(),
@@ -403,28 +386,9 @@ void ExpectFree(const std::string& device) {
     CloseHandle(file);
 }
 
-bool HasWord(const std::string& step, const char* word) {
-    return (" " + step + " ").find(" " + std::string(word) + " ") != std::string::npos;
-}
-
-void Launch(const std::string& step, const std::string& variant) {
-    g_japanese = HasWord(step, "ja");
-    std::string exe = "fwupdater-" + variant + ".exe";
-    if (variant == "release") {
-        exe = "fwupdater.exe";
-    }
-    unsigned stopAfter = 0;
-    if (HasWord(step, "stop")) {
-        stopAfter = 64 + 65472; // the header and one chunk
-    }
-    Start(exe, g_japanese, HasWord(step, "winxp"), stopAfter);
-}
-
-void PlayStep(const std::string& step) {
+void Play(const std::string& step) {
     std::istringstream words(step);
-    std::string verb;
-    std::string what;
-    std::string how;
+    std::string verb, what, how;
     words >> verb >> what >> how;
     if (verb == "plug") {
         Plug(what);
@@ -435,7 +399,7 @@ void PlayStep(const std::string& step) {
     } else if (verb == "reset") {
         ResetMachine();
     } else if (verb == "start") {
-        Launch(step, what);
+        Start(step, what);
     } else if (verb == "refuse" || verb == "accept") {
         Agreement(verb, what);
     } else if (verb == "ready") {
@@ -444,10 +408,8 @@ void PlayStep(const std::string& step) {
         Updater(220, 226, "notfound");
     } else if (verb == "failed") {
         Updater(221, 226, "failed");
-    } else if (verb == "done" && what == "retry") {
-        Updater(222, 226, "done");
     } else if (verb == "done") {
-        Updater(222, 224, "done");
+        Updater(222, what == "retry" ? 226 : 224, "done"); // "done retry": it still reads Retry
     } else if (verb == "press") {
         Click(GetDlgItem(WaitDialog(110), IDOK));
     } else if (verb == "wait") {
@@ -462,14 +424,6 @@ void PlayStep(const std::string& step) {
         Leave(WaitDialog(110), what);
     } else {
         Expect(step.empty(), "unknown step \"%s\"", step.c_str());
-    }
-}
-
-void Play(const std::string& steps) {
-    std::istringstream list(steps);
-    std::string step;
-    while (std::getline(list >> std::ws, step, ',')) {
-        PlayStep(step);
     }
 }
 
@@ -530,6 +484,10 @@ int main(int argc, char** argv) {
     const std::string steps = Steps(g_run);
     Expect(!steps.empty(), "no scenario %s", g_run.c_str());
     ResetMachine();
-    Play(steps);
+    std::istringstream list(steps);
+    std::string step;
+    while (std::getline(list >> std::ws, step, ',')) {
+        Play(step);
+    }
     return 0;
 }
