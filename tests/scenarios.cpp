@@ -364,7 +364,8 @@ void Transfer() {
 void ExpectReceived(const std::string& device, const std::string& amount) {
     static const std::string image = ReadAll("Z:" FWTEST_FIRMWARE);
     const DWORD size = static_cast<DWORD>(image.size()); // x86: least significant byte first
-    std::string want;                                    // none
+    // None, or the header and then the image or its first chunk.
+    std::string want;
     if (amount != "none") {
         want = std::string("\x02\xFF\x04\0\0\0", 6) +
                std::string(reinterpret_cast<const char*>(&size), 4) + std::string(54, '\0') +
