@@ -1,7 +1,8 @@
 # make run | test | dist | linux | deb | clean. ./run and ./test (the README's
 # two commands) install the tools first and then call make.
 BUILD := build
-DIST_BUILD := build/dist
+DIST ?= dist
+DIST_BUILD ?= build/dist
 LINUX_BUILD := build/linux
 JOBS ?= 2
 TOOLCHAIN := -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake
@@ -46,13 +47,17 @@ run: build
 test: build linux-test
 	@bash tests/run.sh $(BUILD) $(ONLY)
 
-# The release executable alone, from a clean build, and its SHA-256 sum.
+# The release executable alone, from a clean build, and its SHA-256 sum;
+# signed when given a key (the README's release section and
+# tools/sign-release.sh). The script reads these variables from the
+# environment: the password and PIN travel only as the names of their files.
+export SIGN_PKCS12 SIGN_PASSWORD_FILE SIGN_PKCS11_MODULE SIGN_KEY SIGN_CERT SIGN_PIN_FILE \
+	SIGN_TIMESTAMP_URL
 dist:
-	@rm -rf $(DIST_BUILD) && mkdir -p dist
+	@rm -rf $(DIST_BUILD) $(DIST)/fwupdater.exe $(DIST)/fwupdater.exe.sha256
 	@$(call configure,$(DIST_BUILD),-DFWUPDATER_TESTS=OFF)
 	@cmake --build $(DIST_BUILD) --target fwupdater -j $(JOBS)
-	@cp $(DIST_BUILD)/fwupdater.exe dist/fwupdater.exe
-	@cd dist && sha256sum fwupdater.exe > fwupdater.exe.sha256 && cat fwupdater.exe.sha256
+	@bash tools/sign-release.sh $(DIST_BUILD)/fwupdater.exe $(DIST)
 
 clean:
-	rm -rf $(BUILD) dist
+	rm -rf $(BUILD) $(DIST)

@@ -9,7 +9,6 @@
 #include "resources/resource_ids.h"
 #include "ui/win32/dialogs.h"
 
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -26,7 +25,9 @@ class Swap {
         const auto& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
         for (auto** slot = reinterpret_cast<void**>(base + table.VirtualAddress);
              slot < reinterpret_cast<void**>(base + table.VirtualAddress + table.Size); ++slot) {
-            slot_ = *slot == original_ ? slot : slot_;
+            if (*slot == original_) {
+                slot_ = slot;
+            }
         }
         *slot_ = reinterpret_cast<void*>(standIn);
         if (real != nullptr) {
@@ -41,27 +42,39 @@ class Swap {
 };
 
 struct Stand { // the stand-ins, forwarding to the real functions
-    static inline int opens, closes, failingOpen;
+    static inline int opens;
+    static inline int closes;
+    static inline int failingOpen;    // the open that fails, counted from 1
     static inline std::string events; // what the transfer worker did, in order
     static inline decltype(&CreateFileA) open;
     static inline decltype(&CloseHandle) close;
     static inline decltype(&WriteFile) write;
     static inline decltype(&SendDlgItemMessageA) send;
-    static inline decltype(&GetProcAddress) lookup;
     static inline decltype(&GetVersionExA) version;
 
-    static HANDLE WINAPI Open(LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES p, DWORD d, DWORD f,
-                              HANDLE t) {
-        return ++opens == failingOpen ? INVALID_HANDLE_VALUE : open(n, a, s, p, d, f, t);
+    static HANDLE WINAPI Open(LPCSTR path, DWORD access, DWORD share,
+                              LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                              HANDLE templateFile) {
+        ++opens;
+        if (opens == failingOpen) {
+            return INVALID_HANDLE_VALUE;
+        }
+        return open(path, access, share, security, disposition, flags, templateFile);
     }
-    static BOOL WINAPI Close(HANDLE h) { return ++closes, close(h); }
-    static BOOL WINAPI Write(HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o) {
-        events += "w" + std::to_string(n) + " ";
-        return write(h, b, n, w, o);
+    static BOOL WINAPI Close(HANDLE handle) {
+        ++closes;
+        return close(handle);
     }
-    static LRESULT WINAPI Send(HWND d, int id, UINT m, WPARAM w, LPARAM l) {
-        events += m == PBM_SETPOS ? "p" + std::to_string(w) + " " : "";
-        return send(d, id, m, w, l);
+    static BOOL WINAPI Write(HANDLE file, LPCVOID bytes, DWORD length, LPDWORD written,
+                             LPOVERLAPPED overlapped) {
+        events += "w" + std::to_string(length) + " ";
+        return write(file, bytes, length, written, overlapped);
+    }
+    static LRESULT WINAPI Send(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == PBM_SETPOS) {
+            events += "p" + std::to_string(wParam) + " ";
+        }
+        return send(dialog, id, message, wParam, lParam);
     }
     static void WINAPI Sleep(DWORD ms) { events += "s" + std::to_string(ms) + " "; }
     static HLOCAL WINAPI NoMemory(UINT, SIZE_T) { return nullptr; }
@@ -69,19 +82,14 @@ struct Stand { // the stand-ins, forwarding to the real functions
                                   DWORD, LPDWORD) {
         return nullptr;
     }
-    static void WINAPI Amd64(LPSYSTEM_INFO info) {
-        GetSystemInfo(info);
-        info->wProcessorArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
-    }
-    static FARPROC WINAPI Lookup(HMODULE module, LPCSTR name) {
-        return std::strcmp(name, "GetNativeSystemInfo")
-                   ? lookup(module, name)
-                   : reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&Amd64));
-    }
-    static BOOL WINAPI BasicOnly(LPOSVERSIONINFOA v) {
-        return v->dwOSVersionInfoSize == sizeof(OSVERSIONINFOA) && version(v);
+    static BOOL WINAPI BasicOnly(LPOSVERSIONINFOA record) {
+        return record->dwOSVersionInfoSize == sizeof(OSVERSIONINFOA) && version(record);
     }
 };
+
+INT_PTR RunProgressDialog() {
+    return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, ProgressDialogProc, 0);
+}
 
 bool Closed() {
     const PrinterConnection* c = AccessConnection(nullptr);
@@ -91,17 +99,15 @@ bool Closed() {
 
 } // namespace
 
-// Prints the platform code, the native query answering AMD64 ("amd64"), and
-// besides the extended version record refused ("basic"); see platforms.txt.
+// Prints the platform code, with the extended version record refused when
+// the mode is "basic"; see platforms.txt.
 int ClassifyForCheck(const std::string& mode) {
-    std::optional<Swap> lookup, version;
-    if (mode != "-") {
-        lookup.emplace("kernel32", "GetProcAddress", &Stand::Lookup, &Stand::lookup);
-    }
+    std::optional<Swap> version;
     if (mode == "basic") {
         version.emplace("kernel32", "GetVersionExA", &Stand::BasicOnly, &Stand::version);
     }
-    return std::printf("%d\n", ClassifyPlatform()) < 0;
+    std::printf("%d\n", ClassifyPlatform());
+    return 0;
 }
 
 int RunChecks() {
@@ -116,13 +122,15 @@ int RunChecks() {
     // process's own handle).
     {
         Swap close("kernel32", "CloseHandle", &S::Close, &S::close);
-        Expect(CloseConnection() && S::closes == 0 && Closed(), "a fresh record released handles");
-        Expect(FindPrinter() && c->controlHandle == c->writeHandle &&
-                   c->readHandle != c->writeHandle,
+        const int freshClosed = CloseConnection();
+        Expect(freshClosed && S::closes == 0 && Closed(), "a fresh record released handles");
+        const int found = FindPrinter();
+        Expect(found && c->controlHandle == c->writeHandle && c->readHandle != c->writeHandle,
                "the printer's handles are not write = control, read apart");
         Swap write("kernel32", "WriteFile", &S::Write, &S::write);
         CloseConnection();
-        Expect(S::closes == 2 && WriteToDevice("x", 1) == 0 && S::events.empty(),
+        const int written = WriteToDevice("x", 1);
+        Expect(S::closes == 2 && written == 0 && S::events.empty(),
                "closing the printer took %d CloseHandle calls, or a closed one was written to",
                S::closes);
     }
@@ -132,46 +140,48 @@ int RunChecks() {
     {
         Swap open("kernel32", "CreateFileA", &S::Open, &S::open);
         Swap close("kernel32", "CloseHandle", &S::Close, &S::close);
-        S::opens = S::closes = 0;
-        S::failingOpen = 2;
-        Expect(!OpenPrinterClassDevice(c) && S::closes == 1 && Closed(),
-               "a failed second open left a handle open");
-        HANDLE event = c->controlHandle = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         S::opens = 0;
-        Expect(OpenScannerClassDevice(c) == 1 && S::opens == 0 && c->controlHandle == event,
+        S::closes = 0;
+        S::failingOpen = 2;
+        const int opened = OpenPrinterClassDevice(c);
+        Expect(!opened && S::closes == 1 && Closed(), "a failed second open left a handle open");
+        HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        c->controlHandle = event;
+        S::opens = 0;
+        const int probed = OpenScannerClassDevice(c);
+        Expect(probed == 1 && S::opens == 0 && c->controlHandle == event,
                "the probe with a device already open probed again");
         c->controlHandle = INVALID_HANDLE_VALUE;
         CloseHandle(event);
     }
     {
         Swap memory("kernel32", "LocalAlloc", &S::NoMemory);
-        Expect(!OpenPrinterClassDevice(c) && Closed(), "a lookup without memory");
+        const int opened = OpenPrinterClassDevice(c);
+        Expect(!opened && Closed(), "a lookup without memory");
     }
 
     // The worker: the header, each chunk written before the bar shows it, a
     // second on 100, handles released. The still-image printer without a
     // write pipe: nothing written, a failure. Without a worker thread the
     // progress dialog ends with 1 at once (else nothing ends it: it times out).
-    auto progress = [] {
-        return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, ProgressDialogProc,
-                               0);
-    };
     {
         Swap write("kernel32", "WriteFile", &S::Write, &S::write);
         Swap send("user32", "SendDlgItemMessageA", &S::Send, &S::send);
         Swap sleep("kernel32", "Sleep", &S::Sleep);
-        const INT_PTR outcome = progress();
+        const INT_PTR outcome = RunProgressDialog();
         Expect(outcome == 0 && Closed() &&
                    S::events == "w64 w65472 p25 w65472 p51 w65472 p77 w57666 p100 s1000 ",
                "the worker ended with %d after: %s", static_cast<int>(outcome), S::events.c_str());
         c->useScannerClass = 1;
         c->writePipe = -1;
         S::events.clear();
-        Expect(progress() == 1 && S::events.empty(), "a transfer with no write handle wrote");
+        const INT_PTR withoutPipe = RunProgressDialog();
+        Expect(withoutPipe == 1 && S::events.empty(), "a transfer with no write handle wrote");
     }
     {
         Swap thread("kernel32", "CreateThread", &S::NoThread);
-        Expect(progress() == 1, "without a worker the progress dialog did not end with 1");
+        const INT_PTR withoutThread = RunProgressDialog();
+        Expect(withoutThread == 1, "without a worker the progress dialog did not end with 1");
     }
 
     return 0;

@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
-# make test: every check and scenario (or those named): under Wine, headless,
-# and for Linux on umockdev.
+# make test: every check and scenario (or those named), under Wine, headless.
+# All in a 64-bit (WoW64) prefix, the users' Windows; in a 32-bit one what only
+# it shows: the 32-bit systems' platform codes, the still-image route with its driver.
+# The Linux program on umockdev's testbed.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 tests=$(cd "$(dirname "$0")" && pwd)
 only=" ${*:2} "
 . "$tests/../tools/wine-session.sh"
-wine_session "$build" private
-mkdir -p "$build/test-logs" && failed=()
+mkdir -p "$build/test-logs" && failed=() && passed=0
 
+# One check in the current prefix; the log says which.
 check() {
-    local name=$1 log=$build/test-logs/$1.log
+    local name=$1 log=$build/test-logs/$1-$prefix.log
     shift
     [ "$only" = "  " ] || [[ $only == *" $name "* ]] || return 0
-    "$@" > "$log" 2>&1 && echo "pass  $name" && return
-    echo "FAIL  $name" && sed 's/^/      /' "$log"
-    failed+=("$name")
+    "$@" > "$log" 2>&1 && echo "pass  $name ($prefix)" && passed=$((passed + 1)) && return
+    echo "FAIL  $name ($prefix)" && sed 's/^/      /' "$log"
+    failed+=("$name ($prefix)")
 }
 
 # Type, id, language and size of every resource, as objdump lists them.
@@ -25,29 +27,44 @@ resources() {
             s/, Codepage.*//; s/name: \[[^]]*\]: //; s/ID: //' | diff - <(grep -v '^#' "$tests/resources.txt")
 }
 
-# Every Windows version Wine reports, each given to a fresh copy of the test
-# program made for it (a version setting names an executable).
+# The Windows versions of this prefix's rows, each given to a fresh copy of
+# the test program made for it (a version setting names an executable).
 platforms() {
     cp "$build/fwtest.exe" "$build/platform.exe"
-    while read -r windows mode code; do
+    while read -r _ windows mode code; do
         wine reg add 'HKCU\Software\Wine\AppDefaults\platform.exe' /v Version /d "$windows" /f >/dev/null
         got=$(timeout 60 wine "$build/platform.exe" platform "$mode" | tr -d '\r')
         [ "$got" = "$code" ] || { echo "$windows $mode gives $got, not $code"; return 1; }
-    done < <(grep -v '^#' "$tests/platforms.txt")
+    done < <(grep "^$prefix " "$tests/platforms.txt")
 }
 
 fwtest() { timeout 120 wine "$build/fwtest.exe" "$@"; }
+
+prefix="no prefix"
 check resources resources
+
+prefix=win64
+wine_session "$build" win64 private
 check platforms platforms
 check checks fwtest checks
+# Before the scenarios: it leaves the signed release for transfer-signed.
+check signing bash "$tests/signing.sh" "$build"
 for scenario in $(grep -E '^[a-z]' "$tests/scenarios.txt" | grep -v -x attach); do
     check "$scenario" fwtest scenario "$scenario"
 done
-# Linux: the terminal program on umockdev's testbed with the real libusb
-# (Debian's python3, where the GObject bindings are).
+
+prefix=win32
+wine_session "$build" win32 private
+check platforms platforms
+check scanner-route fwtest scenario scanner-route
+
+# Debian's python3, where umockdev's GObject bindings are.
+prefix=umockdev
 linux() { timeout 300 umockdev-wrapper /usr/bin/python3 -B "$tests/linux/cases.py" "$build/linux" "$1"; }
 for group in shipped leaving-early retry walk terminal refused-access; do
     check "linux-$group" linux "$group"
 done
-[ ${#failed[@]} -eq 0 ] && echo "all passed" && exit 0
-echo "${#failed[@]} failed: ${failed[*]} (logs: $build/test-logs, screenshots: $build/shots)" && exit 1
+
+[ ${#failed[@]} -eq 0 ] || echo "failed: ${failed[*]} (logs: $build/test-logs, screenshots: $build/shots)"
+echo "$passed passed, ${#failed[@]} failed"
+[ ${#failed[@]} -eq 0 ]

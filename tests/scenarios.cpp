@@ -17,21 +17,26 @@ std::string g_run; // names the screenshot of a failure
 const std::string kClass = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
 // Capture, device key, instance, driver, hardware IDs ('|' apart). The printer
-// reports its IDs in mixed case; its stale instance sorts first; the devices
-// that a walk on the printing route must pass over sort before both.
+// reports its IDs in mixed case; its stale instance and the suffixed device
+// (the printer's ID with more after it) sort first; the devices that a walk
+// on the printing route must pass over sort before all three.
 const char* const kDevices[][5] = {
     {"printer", "VID_0E7A&PID_41C5", "6&2B81D3F&0&1", "usbprint",
      "USB\\Vid_0e7a&Pid_41c5&Rev_0100|USB\\Vid_0e7a&Pid_41c5"},
     {"sibling", "VID_0E7A&PID_41C4", "6&2B81D3F&0&2", "usbprint", "USB\\VID_0E7A&PID_41C4"},
     {"usbscan", "VID_0E7A&PID_0001", "5&1C2A7E9&0&3", "usbscan", "USB\\VID_0E7A&PID_0001"},
     {"capitals", "VID_0E7A&PID_0002", "5&1C2A7E9&0&4", "USBPRINT", "USB\\VID_0E7A&PID_0002"},
-    {"stale", "VID_0E7A&PID_41C5", "5&0D6E1F&0&9", "usbprint", "USB\\Vid_0e7a&Pid_41c5"}};
+    {"stale", "VID_0E7A&PID_41C5", "5&0D6E1F&0&9", "usbprint", "USB\\Vid_0e7a&Pid_41c5"},
+    {"suffixed", "VID_0E7A&PID_41C5", "5&3A9F2C1&0&7", "usbprint", "USB\\VID_0E7A&PID_41C5&MI_00"}};
 
 const char* const* Named(const std::string& device) {
-    auto found = std::find_if(std::begin(kDevices), std::end(kDevices),
-                              [&](const auto& entry) { return device == entry[0]; });
-    Expect(found != std::end(kDevices), "no device %s", device.c_str());
-    return *found;
+    for (const auto& entry : kDevices) {
+        if (device == entry[0]) {
+            return entry;
+        }
+    }
+    Expect(false, "no device %s", device.c_str());
+    return nullptr;
 }
 
 void Set(const std::string& key, const char* name, DWORD type, const std::string& data) {
@@ -42,6 +47,13 @@ void Set(const std::string& key, const char* name, DWORD type, const std::string
 std::string InterfaceKey(const char* const* d) {
     return "System\\CurrentControlSet\\Control\\DeviceClasses\\" + kClass + "\\##?#USB#" + d[1] +
            "#" + d[2] + "#" + kClass;
+}
+
+// The interface path's name in Wine's device folder, lower case, as Wine opens it.
+std::string LinkName(const char* const* d) {
+    std::string link = "usb#" + std::string(d[1]) + "#" + d[2] + "#" + kClass;
+    CharLowerA(&link[0]);
+    return link;
 }
 
 void SetLinked(const std::string& device, DWORD linked) {
@@ -55,29 +67,37 @@ void Spawn(const std::string& command) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    Expect(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, "C:\\devices",
-                          &startup, &process),
-           "cannot start %s", line.c_str());
+    const BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                        "C:\\devices", &startup, &process);
+    Expect(started, "cannot start %s", line.c_str());
 }
 
 std::string ReadAll(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
-    std::string bytes(file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr), '\0');
+    const DWORD size = file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr);
+    std::string bytes(size, '\0');
     DWORD read = 0;
     ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
     CloseHandle(file);
     return bytes.substr(0, read);
 }
 
+// What a host command writes as its last act, once it is there (or nothing).
+std::string WaitForFile(const char* path, int tries, DWORD interval) {
+    std::string contents = ReadAll(path);
+    for (int i = 0; i < tries && contents.empty(); ++i) {
+        Sleep(interval);
+        contents = ReadAll(path);
+    }
+    return contents;
+}
+
 // A Linux command that must succeed; it leaves its status to be waited for.
 void Host(const std::string& command) {
     DeleteFileA("C:\\devices\\host.status");
     Spawn("(" + command + ") >host.log 2>&1; echo $? >host.status");
-    std::string status;
-    for (int i = 0; i < 1000 && (status = ReadAll("C:\\devices\\host.status")).empty(); ++i) {
-        Sleep(10);
-    }
+    const std::string status = WaitForFile("C:\\devices\\host.status", 1000, 10);
     Expect(status == "0\n", "failed: %s\n%s", command.c_str(),
            ReadAll("C:\\devices\\host.log").c_str());
 }
@@ -101,40 +121,65 @@ void Screenshot(const std::string& name, HWND dialog = nullptr) {
          " " FWTEST_BUILD_DIR "/shots/" + name + ".png");
 }
 
-void Start(const std::string& exe, bool japanese, bool winxp, unsigned stopAfter) {
+bool g_japanese = false;
+
+bool HasWord(const std::string& step, const char* word) {
+    return (" " + step + " ").find(" " + std::string(word) + " ") != std::string::npos;
+}
+
+// The program of `variant`, in a shell that leaves its pid, log and exit code.
+void Start(const std::string& step, const std::string& variant) {
+    const std::string exe =
+        variant == "release" ? "fwupdater.exe" : "fwupdater-" + variant + ".exe";
+    const std::string version = HasWord(step, "winxp") ? "winxp" : "win10";
     RegSetKeyValueA(HKEY_CURRENT_USER, ("Software\\Wine\\AppDefaults\\" + exe).c_str(), "Version",
-                    REG_SZ, winxp ? "winxp" : "win10", 6);
+                    REG_SZ, version.c_str(), static_cast<DWORD>(version.size() + 1));
     // SIGXFSZ ignored: past the limit a write fails, as on a printer gone.
-    const std::string limit = "ulimit -S -f " + std::to_string(stopAfter / 1024) + "; ";
-    const std::string locale = japanese ? "ja_JP.UTF-8" : "C.UTF-8";
-    Spawn("(trap '' XFSZ; " + (stopAfter ? limit : "") + "export LANG=" + locale +
-          " LC_ALL=" + locale + " WINEDEBUG=warn+heap; exec wine '" FWTEST_BUILD_DIR "/" + exe +
-          "') >program.log 2>&1 & echo $! >program.pid; wait $!; echo $? >program.exit");
+    std::string shell = "trap '' XFSZ; ";
+    if (HasWord(step, "stop")) {
+        shell += "ulimit -S -f 64; "; // 64 KiB: the header and one chunk of 65,472 bytes
+    }
+    g_japanese = HasWord(step, "ja");
+    const std::string locale = g_japanese ? "ja_JP.UTF-8" : "C.UTF-8";
+    shell += "export LANG=" + locale + " LC_ALL=" + locale + " WINEDEBUG=warn+heap; ";
+    shell += "exec wine '" FWTEST_BUILD_DIR "/" + exe + "'";
+    Spawn("(" + shell +
+          ") >program.log 2>&1 & echo $! >program.pid; wait $!; echo $? >program.exit");
 }
 
 // A dialog is known by a control only it has: 146 agreement, 110 updater,
-// 114 progress. Waits until it is there (or, when not `present`, gone).
-HWND WaitDialog(int ownControl, bool present = true) {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 200; ++i, Sleep(50)) {
-        while ((dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) != nullptr &&
-               !(IsWindowVisible(dialog) && GetDlgItem(dialog, ownControl) != nullptr)) {
+// 114 progress. WaitDialog waits until it is there (or, when not `present`, gone).
+HWND FindDialog(int ownControl) {
+    HWND dialog = FindWindowExA(nullptr, nullptr, "#32770", nullptr);
+    while (dialog != nullptr) {
+        if (IsWindowVisible(dialog) && GetDlgItem(dialog, ownControl) != nullptr) {
+            return dialog;
         }
+        dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr);
+    }
+    return nullptr;
+}
+
+HWND WaitDialog(int ownControl, bool present = true) {
+    for (int i = 0; i < 200; ++i) {
+        HWND dialog = FindDialog(ownControl);
         if ((dialog != nullptr) == present) {
             return dialog;
         }
+        Sleep(50);
     }
     Expect(false, "the dialog with %d did not come or go", ownControl);
     return nullptr;
 }
 
 // WM_GETTEXT to the control itself: an edit control of another process keeps
-// its text where GetWindowText cannot reach.
+// its text where GetWindowText cannot reach. Id 0: the dialog's caption.
 std::wstring ItemText(HWND dialog, int id) {
+    HWND window = id == 0 ? dialog : GetDlgItem(dialog, id);
     std::vector<wchar_t> text(65536);
     DWORD_PTR length = 0;
-    SendMessageTimeoutW(id != 0 ? GetDlgItem(dialog, id) : dialog, WM_GETTEXT, text.size(),
-                        reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &length);
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 5000, &length);
     return std::wstring(text.data(), length);
 }
 
@@ -145,38 +190,49 @@ void Key(const char* keys) {
     Host(std::string("xdotool key --delay 60 ") + keys);
 }
 
-// The middle of a button, or of the close box on a dialog's caption.
-void Click(HWND window, bool closeBox = false) {
+void ClickAt(HWND window, LONG x, LONG y) {
+    Expect(IsWindowVisible(window) && IsWindowEnabled(window), "%d cannot be pressed",
+           GetDlgCtrlID(window));
+    Host("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+void Click(HWND button) {
     RECT r;
-    GetWindowRect(window, &r);
-    LONG x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2, left = r.right, right = 0;
-    if (closeBox) {
-        y = r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
-        for (LONG at = r.left; at < r.right; ++at) {
-            if (SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(at, y)) == HTCLOSE) {
-                left = std::min(left, at), right = at, x = (left + right) / 2;
-            }
+    GetWindowRect(button, &r);
+    ClickAt(button, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+// The middle of the close box, found along the caption by hit-testing.
+void ClickCloseBox(HWND dialog) {
+    RECT r;
+    GetWindowRect(dialog, &r);
+    const LONG y = r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    LONG left = r.right;
+    LONG right = 0;
+    for (LONG x = r.left; x < r.right; ++x) {
+        if (SendMessageA(dialog, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+            left = std::min(left, x);
+            right = x;
         }
     }
-    Expect(IsWindowVisible(window) && IsWindowEnabled(window) && (right > 0 || !closeBox),
-           "%d cannot be pressed", GetDlgCtrlID(window));
-    Host("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+    Expect(right > 0, "the dialog has no close box");
+    ClickAt(dialog, (left + right) / 2, y);
 }
 
 // From texts.txt: ID LANGUAGE "TEXT", where \n stands for a line break.
 std::wstring UiText(int id, bool japanese) {
     static const std::string table = ReadAll("Z:" FWTEST_SOURCE_DIR "/tests/texts.txt");
-    const std::string key = "\n" + std::to_string(id) + (japanese ? " ja \"" : " en \"");
+    const std::string language = japanese ? " ja \"" : " en \"";
+    const std::string key = "\n" + std::to_string(id) + language;
     const size_t start = table.find(key) + key.size();
     std::string text = table.substr(start, table.find('\n', start) - start);
     text.erase(text.rfind('"'));
-    for (size_t at; (at = text.find("\\n")) != std::string::npos;) {
+    for (size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at)) {
         text.replace(at, 2, "\n");
     }
     return Widen(text, CP_UTF8);
 }
 
-bool g_japanese = false;
 std::string g_photos; // `make run` photographs each dialog reached, names prefixed so
 
 void Photograph(const char* name, HWND dialog) {
@@ -190,8 +246,12 @@ std::string Steps(const std::string& wanted) {
     std::istringstream lines(ReadAll("Z:" FWTEST_SOURCE_DIR "/tests/scenarios.txt"));
     std::string line, name, steps;
     while (std::getline(lines, line)) {
-        name = std::isalpha(static_cast<unsigned char>(line[0])) ? line : name;
-        steps += line[0] == ' ' && name == wanted ? line + "," : "";
+        if (std::isalpha(static_cast<unsigned char>(line[0]))) {
+            name = line;
+        }
+        if (line[0] == ' ' && name == wanted) {
+            steps += line + ",";
+        }
     }
     return steps;
 }
@@ -219,14 +279,16 @@ void ExpectFrame(HWND dialog) {
 // Leaves a dialog by OK, by its Exit button, by Esc or by its close box; the
 // program then ends with exit code 0, and Wine's heap check found nothing.
 void Leave(HWND dialog, const std::string& how) {
-    how == "ok"       ? Key("Return")
-    : how == "button" ? Click(GetDlgItem(dialog, IDCANCEL))
-    : how == "esc"    ? Key("Escape")
-                      : Click(dialog, true);
-    std::string code;
-    for (int i = 0; i < 200 && (code = ReadAll("C:\\devices\\program.exit")).empty(); ++i) {
-        Sleep(100);
+    if (how == "ok") {
+        Key("Return");
+    } else if (how == "button") {
+        Click(GetDlgItem(dialog, IDCANCEL));
+    } else if (how == "esc") {
+        Key("Escape");
+    } else {
+        ClickCloseBox(dialog);
     }
+    const std::string code = WaitForFile("C:\\devices\\program.exit", 200, 100);
     DeleteFileA("C:\\devices\\program.exit");
     const std::string log = ReadAll("C:\\devices\\program.log");
     Expect(code == "0\n" && log.find("heap") == std::string::npos, "exit code %s\n%s", code.c_str(),
@@ -236,37 +298,49 @@ void Leave(HWND dialog, const std::string& how) {
 void Agreement(const std::string& verb, const std::string& how) {
     HWND dialog = WaitDialog(146);
     ExpectFrame(dialog);
-    for (int id : {145, 147, 148}) {
-        ExpectText(dialog, id, UiText(id == 145 ? 227 : id + 81, g_japanese));
-    }
+    ExpectText(dialog, 145, UiText(227, g_japanese)); // the prompt
+    ExpectText(dialog, 147, UiText(228, g_japanese)); // the refusal
+    ExpectText(dialog, 148, UiText(229, g_japanese)); // "I accept"
     ExpectText(dialog, IDOK, L"OK");
     Expect(IsDlgButtonChecked(dialog, 147) && !IsDlgButtonChecked(dialog, 148),
            "the refusal is not the one choice checked");
-    Expect(ItemText(dialog, 146) ==
-               Widen(ReadAll(g_japanese ? "Z:" FWTEST_EULA_JA : "Z:" FWTEST_EULA_EN),
-                     g_japanese ? 932 : 1252),
-           "the box does not show exactly the agreement");
+    const char* agreementFile = g_japanese ? "Z:" FWTEST_EULA_JA : "Z:" FWTEST_EULA_EN;
+    const std::wstring agreement = Widen(ReadAll(agreementFile), g_japanese ? 932 : 1252);
+    Expect(ItemText(dialog, 146) == agreement, "the box does not show exactly the agreement");
     Photograph("agreement", dialog);
-    if (how != "ok") {       // "I accept" is chosen before Esc or the close box too: from OK,
-        Key("Tab Tab Down"); // past the text to the choices, then to the second
+    // "I accept" is chosen before Esc or the close box too: from OK, past the
+    // text to the choices, then to the second.
+    if (how != "ok") {
+        Key("Tab Tab Down");
         Expect(!IsDlgButtonChecked(dialog, 147) && IsDlgButtonChecked(dialog, 148),
                "Down from the refusal does not choose \"I accept\"");
     }
-    verb == "accept" ? Key("Return") : Leave(dialog, how);
+    if (verb == "accept") {
+        Key("Return");
+    } else {
+        Leave(dialog, how);
+    }
 }
 
 // Waits until the updater shows the message, then checks all of it.
 void Updater(int message, int firstLabel, const char* name) {
-    for (int i = 0; i < 100; ++i, Sleep(100)) {
+    for (int i = 0; i < 100; ++i) {
         HWND dialog = WaitDialog(110);
         if (IsWindowEnabled(dialog) && ItemText(dialog, 110) == UiText(message, g_japanese)) {
             ExpectFrame(dialog);
             ExpectButton(dialog, IDOK, firstLabel, message != 222);
             ExpectButton(dialog, IDCANCEL, 225, true);
-            return Photograph(name, dialog);
+            Photograph(name, dialog);
+            return;
         }
+        Sleep(100);
     }
     Expect(false, "the updater never showed \"%ls\"", UiText(message, g_japanese).c_str());
+}
+
+bool AtFullProgress(HWND dialog) {
+    return SendDlgItemMessageW(dialog, 114, PBM_GETPOS, 0, 0) == 100 &&
+           ItemText(dialog, 111) == L"100 %";
 }
 
 // Presses the first button and follows the progress dialog to 100 %, where
@@ -278,9 +352,7 @@ void Transfer() {
     ExpectFrame(dialog);
     ExpectText(dialog, 112, UiText(223, g_japanese));
     Expect(!IsWindowVisible(updater) && !IsWindowEnabled(updater), "the updater stays usable");
-    for (int i = 0; i < 500 && (SendDlgItemMessageW(dialog, 114, PBM_GETPOS, 0, 0) != 100 ||
-                                ItemText(dialog, 111) != L"100 %");
-         ++i) {
+    for (int i = 0; i < 500 && !AtFullProgress(dialog); ++i) {
         Sleep(10);
     }
     Expect(IsWindowVisible(dialog), "the progress dialog closed before 100 %%");
@@ -292,49 +364,67 @@ void Transfer() {
 void ExpectReceived(const std::string& device, const std::string& amount) {
     static const std::string image = ReadAll("Z:" FWTEST_FIRMWARE);
     const DWORD size = static_cast<DWORD>(image.size()); // x86: least significant byte first
-    std::string want = std::string("\x02\xFF\x04\0\0\0", 6) +
-                       std::string(reinterpret_cast<const char*>(&size), 4) + std::string(54, '\0');
-    want = amount == "none" ? "" : want + image.substr(0, amount == "chunk" ? 65472 : size);
+    // None, or the header and then the image or its first chunk.
+    std::string want;
+    if (amount != "none") {
+        want = std::string("\x02\xFF\x04\0\0\0", 6) +
+               std::string(reinterpret_cast<const char*>(&size), 4) + std::string(54, '\0') +
+               image.substr(0, amount == "chunk" ? 65472 : size);
+    }
     const std::string got = ReadAll("C:\\devices\\" + device + ".bin");
     Expect(got == want, "%s took %zu bytes unlike the %zu expected", device.c_str(), got.size(),
            want.size());
 }
 
-void Play(const std::string& steps) {
-    std::istringstream list(steps);
-    const char* const states[] = {"ready", "notfound", "failed", "done"};
-    for (std::string step; std::getline(list >> std::ws, step, ',');) {
-        std::istringstream words(step);
-        std::string verb, what, how;
-        words >> verb >> what >> how;
-        auto has = [&](const char* word) { return (" " + step + " ").find(word) != step.npos; };
-        const int state = static_cast<int>(std::find(states, states + 4, verb) - states);
-        if (verb == "plug" || verb == "unplug") {
-            verb == "plug" ? Plug(what) : SetLinked(what, 0); // the device key stays
-        } else if (verb == "lift") {
-            Host("prlimit --pid $(cat program.pid) --fsize=unlimited && : >printer.bin");
-        } else if (verb == "reset") {
-            ResetMachine();
-        } else if (verb == "start") {
-            g_japanese = has(" ja ");
-            Start(what == "release" ? "fwupdater.exe" : "fwupdater-" + what + ".exe", g_japanese,
-                  has(" winxp "), has(" stop ") ? 64 + 65472 : 0);
-        } else if (verb == "refuse" || verb == "accept") {
-            Agreement(verb, what);
-        } else if (state < 4) {
-            const int labels[] = {224, 226, 226, what == "retry" ? 226 : 224}; // of button 1
-            Updater(219 + state, labels[state], states[state]);
-        } else if (verb == "press" || verb == "wait") {
-            verb == "press" ? Click(GetDlgItem(WaitDialog(110), IDOK)) : Sleep(1000);
-        } else if (verb == "transfer") {
-            Transfer();
-        } else if (verb == "got") {
-            ExpectReceived(what, how);
-        } else if (verb == "exit") {
-            Leave(WaitDialog(110), what);
-        } else {
-            Expect(step.empty(), "unknown step \"%s\"", step.c_str());
-        }
+// No program holds the device open: an exclusive open of its interface path
+// succeeds, which Wine, as Windows, refuses while any other handle is open.
+void ExpectFree(const std::string& device) {
+    const std::string path = "\\\\?\\" + LinkName(Named(device));
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = GetLastError();
+    Expect(file != INVALID_HANDLE_VALUE, "%s is held open (error %lu)", device.c_str(), error);
+    CloseHandle(file);
+}
+
+void Play(const std::string& step) {
+    std::istringstream words(step);
+    std::string verb, what, how;
+    words >> verb >> what >> how;
+    if (verb == "plug") {
+        Plug(what);
+    } else if (verb == "unplug") {
+        SetLinked(what, 0); // the device key stays
+    } else if (verb == "lift") {
+        Host("prlimit --pid $(cat program.pid) --fsize=unlimited && : >printer.bin");
+    } else if (verb == "reset") {
+        ResetMachine();
+    } else if (verb == "start") {
+        Start(step, what);
+    } else if (verb == "refuse" || verb == "accept") {
+        Agreement(verb, what);
+    } else if (verb == "ready") {
+        Updater(219, 224, "ready");
+    } else if (verb == "notfound") {
+        Updater(220, 226, "notfound");
+    } else if (verb == "failed") {
+        Updater(221, 226, "failed");
+    } else if (verb == "done") {
+        Updater(222, what == "retry" ? 226 : 224, "done"); // "done retry": it still reads Retry
+    } else if (verb == "press") {
+        Click(GetDlgItem(WaitDialog(110), IDOK));
+    } else if (verb == "wait") {
+        Sleep(1000);
+    } else if (verb == "transfer") {
+        Transfer();
+    } else if (verb == "free") {
+        ExpectFree(what);
+    } else if (verb == "got") {
+        ExpectReceived(what, how);
+    } else if (verb == "exit") {
+        Leave(WaitDialog(110), what);
+    } else {
+        Expect(step.empty(), "unknown step \"%s\"", step.c_str());
     }
 }
 
@@ -375,11 +465,8 @@ void Plug(const std::string& device) {
     Set(key, "Service", REG_SZ, d[3]);
     Set(InterfaceKey(d), "DeviceInstance", REG_SZ, instance);
     SetLinked(device, device != "stale");
-    // Wine opens an interface path through the link of that name, lower case.
-    std::string link = "usb#" + std::string(d[1]) + "#" + d[2] + "#" + kClass;
-    CharLowerA(&link[0]);
     Host("touch -a " + device + ".bin && ln -sfn ../drive_c/devices/" + device +
-         ".bin '../../dosdevices/" + link + "'");
+         ".bin '../../dosdevices/" + LinkName(d) + "'");
 }
 
 // fwtest checks | platform MODE | scenario NAME [PHOTOGRAPH-PREFIX]
@@ -389,12 +476,19 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     g_run = argc > 2 ? argv[2] : "checks";
     g_photos = argc > 3 ? argv[3] : "";
+    if (command == "platform") {
+        return ClassifyForCheck(g_run);
+    }
     if (command != "scenario") {
-        return command == "platform" ? ClassifyForCheck(g_run) : RunChecks();
+        return RunChecks();
     }
     const std::string steps = Steps(g_run);
     Expect(!steps.empty(), "no scenario %s", g_run.c_str());
     ResetMachine();
-    Play(steps);
+    std::istringstream list(steps);
+    std::string step;
+    while (std::getline(list >> std::ws, step, ',')) {
+        Play(step);
+    }
     return 0;
 }

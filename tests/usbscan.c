@@ -17,7 +17,8 @@ static NTSTATUS NTAPI Serve(PDEVICE_OBJECT device, PIRP irp) {
                      : STATUS_INVALID_DEVICE_REQUEST;
         buffer[0] = 0x0E7A; // the descriptor, 8 bytes
         buffer[1] = pipe[0] == L'0' ? 0x41C4 : 0x41C5;
-        buffer[2] = buffer[3] = 0; // release and language: not looked at
+        buffer[2] = 0; // release and language: not looked at
+        buffer[3] = 0;
         length = 8;
     } else if (stack->MajorFunction == IRP_MJ_WRITE) {
         WCHAR path[] = L"\\??\\C:\\devices\\scanN-P.bin";
@@ -46,13 +47,17 @@ static NTSTATUS NTAPI Serve(PDEVICE_OBJECT device, PIRP irp) {
 
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
     (void)registryPath;
-    driver->MajorFunction[IRP_MJ_CREATE] = driver->MajorFunction[IRP_MJ_CLEANUP] =
-        driver->MajorFunction[IRP_MJ_CLOSE] = driver->MajorFunction[IRP_MJ_WRITE] =
-            driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = Serve;
+    driver->MajorFunction[IRP_MJ_CREATE] = Serve;
+    driver->MajorFunction[IRP_MJ_CLEANUP] = Serve;
+    driver->MajorFunction[IRP_MJ_CLOSE] = Serve;
+    driver->MajorFunction[IRP_MJ_WRITE] = Serve;
+    driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = Serve;
     NTSTATUS status = STATUS_SUCCESS;
     for (WCHAR n = L'0'; n <= L'1' && NT_SUCCESS(status); ++n) {
-        WCHAR path[] = L"\\Device\\UsbscanN\\P", link[] = L"\\DosDevices\\UsbscanN";
-        path[15] = link[19] = n;
+        WCHAR path[] = L"\\Device\\UsbscanN\\P";
+        WCHAR link[] = L"\\DosDevices\\UsbscanN";
+        path[15] = n;
+        link[19] = n;
         UNICODE_STRING name, linkName;
         OBJECT_ATTRIBUTES attributes;
         HANDLE directory;
@@ -61,8 +66,9 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
         RtlInitUnicodeString(&linkName, link);
         InitializeObjectAttributes(&attributes, &name, OBJ_KERNEL_HANDLE, NULL, NULL);
         status = ZwCreateDirectoryObject(&directory, DIRECTORY_ALL_ACCESS, &attributes);
-        if (NT_SUCCESS(status))
+        if (NT_SUCCESS(status)) {
             status = IoCreateSymbolicLink(&linkName, &name);
+        }
         for (path[17] = L'0'; path[17] <= L'2' && NT_SUCCESS(status); ++path[17]) {
             PDEVICE_OBJECT device;
             RtlInitUnicodeString(&name, path);

@@ -6,7 +6,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 . "$(dirname "$0")/wine-session.sh"
 on_display=${DISPLAY:-}
-wine_session "$build"
+wine_session "$build" win64
 if [ -z "$on_display" ]; then
     for session in "transfer en-" "absent-then-retry en-" "japanese ja-"; do
         wine "$build/fwtest.exe" scenario $session

@@ -1,21 +1,32 @@
-# The Wine session of `make run` and `make test`, sourced by their scripts:
-# one 32-bit prefix in BUILD/wine, prepared once, an X server, and a
-# wineserver that stays up (so the still-image stand-in driver stays loaded)
-# until the calling shell exits.
-#   wine_session BUILD [private]   private: a headless X server even when
-#                                  there is a display (tests never use it)
+# The Wine session of `make run` and `make test`, sourced by their scripts: a
+# prefix in BUILD/wine-ARCH, prepared once, an X server, and a wineserver that
+# stays up (so the still-image stand-in driver stays loaded) until the calling
+# shell exits or the session moves to the other prefix.
+#   wine_session BUILD ARCH [private]   ARCH: win64, where the 32-bit program
+#                                       runs under WoW64 as on the users'
+#                                       Windows, or win32
+#                                       private: a headless X server even when
+#                                       there is a display (tests never use it)
 
 wine_session() {
-    local build=$1 stamp
-    export WINEPREFIX=$build/wine WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    stamp="$(wine --version) $(cat "$build/usbscan.sys" "${BASH_SOURCE[0]}" | sha256sum)"
+    local build=$1 stamp driver=$build/usbscan.sys
+    if [ "$2" = win64 ]; then
+        driver=$build/usbscan64.sys
+    fi
+    # Moving to the other prefix: the wineserver of the first one goes.
+    if [ -n "${session_prefix:-}" ]; then
+        wineserver -k 2> /dev/null || true
+    fi
+    export WINEPREFIX=$build/wine-$2 WINEARCH=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    session_prefix=$WINEPREFIX
+    stamp="$(wine --version) $(cat "$driver" "${BASH_SOURCE[0]}" | sha256sum)"
     if [ "$(cat "$WINEPREFIX/.prepared" 2> /dev/null)" != "$stamp" ]; then
         echo "preparing a Wine prefix in $WINEPREFIX (once)"
         rm -rf "$WINEPREFIX"
-        wineboot -i > "$build/wine-prepare.log" 2>&1
+        wineboot -i > "$WINEPREFIX-prepare.log" 2>&1
         # Wine's own fonts (Tahoma for the dialogs), where this Wine looks.
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-        cp "$build/usbscan.sys" "$WINEPREFIX/drive_c/windows/system32/drivers/"
+        cp "$driver" "$WINEPREFIX/drive_c/windows/system32/drivers/usbscan.sys"
         # A virtual desktop gives caption bars without a window manager; a
         # crash ends the program instead of opening a debugger; the glyphs
         # Tahoma lacks, which a Japanese Windows takes from MS UI Gothic, come
@@ -47,7 +58,7 @@ REG
         echo "$stamp" > "$WINEPREFIX/.prepared"
     fi
     trap 'wineserver -k 2> /dev/null; [ -z "${xvfb:-}" ] || kill "$xvfb" 2> /dev/null' EXIT
-    if [ "${2:-}" = private ] || [ -z "${DISPLAY:-}" ]; then
+    if [ -z "${xvfb:-}" ] && { [ "${3:-}" = private ] || [ -z "${DISPLAY:-}" ]; }; then
         rm -f "$build/xvfb.display"
         Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$build/xvfb.display" \
             > /dev/null 2>&1 &
