@@ -61,7 +61,7 @@ check scanner-route fwtest scenario scanner-route
 # Debian's python3, where umockdev's GObject bindings are.
 prefix=umockdev
 linux() { timeout 300 umockdev-wrapper /usr/bin/python3 -B "$tests/linux/cases.py" "$build/linux" "$1"; }
-for group in shipped leaving-early retry walk terminal refused-access; do
+for group in shipped leaving-early retry terminal refused-access; do
     check "linux-$group" linux "$group"
 done
 

@@ -108,47 +108,34 @@ def leaving_early(bus):
 
 
 def retry(bus):
-    """Not found, then plugged in; unplugged after one chunk, then back; a
-    printer that takes no data."""
-    session = Session(program("fwupdater-checked"), ENGLISH)
+    """The walk build: not found beside the imaging device, then plugged in;
+    unplugged after one chunk; back, beside a printer that sorts first and
+    appeared after the search that found ours. A printer that takes no data."""
+    imaging = bus.plug(1, IMAGING, IMAGING_CLASS)
+    session = Session(program("fwupdater-walk"), ENGLISH)
     session.type("2")
     session.expect(TEXTS["en", 220])
     session.type("")
     session.expect(TEXTS["en", 226], TEXTS["en", 226])
-    leaving = bus.plug(2, PRINTER, unplugs_after=WRITES[0] + WRITES[1])
+    leaving = bus.plug(3, PRINTER, unplugs_after=WRITES[0] + WRITES[1])
     session.type("")
     session.expect(*TRANSFER[:2], TEXTS["en", 221])
     check_nothing_open(session)
     assert leaving.received == FIRMWARE[:WRITES[0] + WRITES[1]], "not the header and one chunk"
-    bus.unplug(2)
-    printer = bus.plug(2, PRINTER)
-    session.type("", "q")
-    session.expect(*TRANSFER)
-    session.finish(0)
-    check_sent_all(printer)
-    bus.unplug(2)
-    silent = bus.plug(2, PRINTER, stalls_after=0)
-    session = Session(program("fwupdater-checked", "--accept-license"), ENGLISH)
-    session.expect(TEXTS["en", 223], TEXTS["en", 221])
-    session.finish(1)
-    assert silent.received == b"", "the silent printer took data"
-
-
-def walk(bus):
-    """No hardware ID: the walk passes over the imaging device, and a printer
-    plugged in before Enter gets nothing."""
-    imaging = bus.plug(1, IMAGING, IMAGING_CLASS)
+    bus.unplug(3)
     printer = bus.plug(3, PRINTER)
-    session = Session(program("fwupdater-walk"), ENGLISH)
-    session.type("2")
-    session.expect(TEXTS["en", 219])
-    check_nothing_open(session)
     sibling = bus.plug(2, SIBLING)
     session.type("", "q")
     session.expect(*TRANSFER)
     session.finish(0)
     check_sent_all(printer)
     assert imaging.connects == 0 and sibling.connects == 0, "a decoy was opened"
+    silent = bus.plug(4, PRINTER, stalls_after=0)
+    bus.unplug(3)
+    session = Session(program("fwupdater-checked", "--accept-license"), ENGLISH)
+    session.expect(TEXTS["en", 223], TEXTS["en", 221])
+    session.finish(1)
+    assert silent.received == b"", "the silent printer took data"
 
 
 def terminal(bus):

@@ -15,10 +15,9 @@ from gi.repository import UMockdev  # noqa: E402
 SUBMITURB = 0x8038550A
 DISCARDURB = 0x0000550B
 REAPURBNDELAY = 0x4008550D
-CLAIMINTERFACE = 0x8004550F
 RELEASEINTERFACE = 0x80045510
 GET_CAPABILITIES = 0x8004551A
-DISCONNECT_CLAIM = 0x8108551B  # a claim that detaches a kernel driver first
+DISCONNECT_CLAIM = 0x8108551B  # libusb's claim with auto-detach
 # Bulk continuation and scatter-gather among them: libusb then submits each
 # bulk transfer as one URB, so every write is seen whole.
 CAPABILITIES = 0x1F
@@ -81,9 +80,9 @@ class Device(UMockdev.IoctlBase):
         if request == GET_CAPABILITIES:
             arg.resolve(0, 4).update(0, struct.pack("<I", CAPABILITIES))
             return 0, 0
-        if request in (CLAIMINTERFACE, DISCONNECT_CLAIM) and self.busy:
+        if request == DISCONNECT_CLAIM and self.busy:
             return -1, errno.EBUSY
-        if request in (CLAIMINTERFACE, DISCONNECT_CLAIM, RELEASEINTERFACE):
+        if request in (DISCONNECT_CLAIM, RELEASEINTERFACE):
             return 0, 0
         if request == SUBMITURB:
             return self.submit(arg)
@@ -131,9 +130,9 @@ class Bus:
         self.root = self.testbed.get_root_dir()
         # Set in the C environment only; programs get Python's copy.
         os.environ["UMOCKDEV_DIR"] = self.root
-        # For other users: umockdev's preload makes its uevent socket in the
-        # root and connects to a device's ioctl socket even when the open of
-        # the node is refused. The nodes stay root's, mode 0644.
+        # Open to other users (the preload makes sockets in the root and
+        # connects to a device's even when the open of its node is refused);
+        # the nodes stay root's, mode 0644.
         os.chmod(self.root, 0o1777)
         self.next_address = 2
         self.plugged = {}
