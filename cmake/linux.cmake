@@ -3,9 +3,8 @@
 # RELEASE is what ships; CHECKED carries AddressSanitizer and
 # UndefinedBehaviorSanitizer, for the tests.
 if(NOT TARGET_ROUTE STREQUAL "PrintClass")
-    message(FATAL_ERROR "TARGET_ROUTE=${TARGET_ROUTE}: the still-image route exists only on "
-            "Windows; a Linux build reaches the printer through its printer-class interface "
-            "(TARGET_ROUTE=PrintClass)")
+    # One line: a Linux build reaches the printer only through its class interface.
+    message(FATAL_ERROR "TARGET_ROUTE=${TARGET_ROUTE}: still-image route is Windows-only; use PrintClass")
 endif()
 
 find_package(PkgConfig REQUIRED)

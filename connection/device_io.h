@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-// A Windows HANDLE, or on Linux the open USB device of the printer's
-// interface. 0 and -1 both mean that nothing is open.
+// A kernel object handle on Windows, or on Linux the open USB device of the
+// printer's interface. 0 and -1 both mean that nothing is open.
 typedef void* DeviceHandle;
 
 inline DeviceHandle ClosedHandle() {
