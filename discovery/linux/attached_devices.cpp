@@ -94,8 +94,9 @@ void ReleaseAttachedDevices(AttachedDevices* attached) {
 }
 
 void DeviceNodePath(const AttachedDevice& device, char* buffer, std::size_t size) {
-    std::snprintf(buffer, size, "/dev/bus/usb/%03u/%03u", device.bus,
-                  libusb_get_device_address(device.device));
+    const unsigned address = libusb_get_device_address(device.device);
+    std::snprintf(buffer, size, "/dev/bus/usb/%03u/%03u", static_cast<unsigned>(device.bus),
+                  address);
 }
 
 void DeviceKeyOf(const AttachedDevice& device, char* buffer, std::size_t size) {
@@ -104,11 +105,12 @@ void DeviceKeyOf(const AttachedDevice& device, char* buffer, std::size_t size) {
 }
 
 void InstanceNameOf(const AttachedDevice& device, char* buffer, std::size_t size) {
-    int length = std::snprintf(buffer, size, "%u", device.bus);
+    int length = std::snprintf(buffer, size, "%u", static_cast<unsigned>(device.bus));
     char separator = '-';
     for (int i = 0; i < device.portCount && length > 0 && static_cast<std::size_t>(length) < size;
          ++i) {
-        length += std::snprintf(buffer + length, size - length, "%c%u", separator, device.ports[i]);
+        const unsigned port = device.ports[i];
+        length += std::snprintf(buffer + length, size - length, "%c%u", separator, port);
         separator = '.';
     }
 }

@@ -8,7 +8,6 @@
 #include "discovery/linux/attached_devices.h"
 #include "discovery/linux/open_problem.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -68,9 +67,13 @@ int OpenMatchedDevice(const AttachedDevice& device, PrinterConnection* connectio
 
 } // namespace
 
+// ASCII only, whatever the locale: USB IDs are ASCII, and a locale's own
+// rules (Turkish dotted i) must not decide whether "Vid" matches "VID".
 void UpperCaseText(char* text) {
     for (char* at = text; *at != '\0'; ++at) {
-        *at = static_cast<char>(std::toupper(static_cast<unsigned char>(*at)));
+        if (*at >= 'a' && *at <= 'z') {
+            *at = static_cast<char>(*at - 'a' + 'A');
+        }
     }
 }
 
