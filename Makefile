@@ -7,8 +7,9 @@ LINUX_BUILD := build/linux
 JOBS ?= 2
 TOOLCHAIN := -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake
 MAKEFLAGS += --no-print-directory
-# $(call configure,DIRECTORY,OPTIONS): silent unless it fails.
-configure = mkdir -p $(1) && cmake -S . -B $(1) $(TOOLCHAIN) -DCMAKE_RULE_MESSAGES=OFF $(2) \
+# $(call configure,DIRECTORY,OPTIONS): silent unless it fails. The Windows
+# builds pass $(TOOLCHAIN); the Linux one is native.
+configure = mkdir -p $(1) && cmake -S . -B $(1) -DCMAKE_RULE_MESSAGES=OFF $(2) \
 	> $(1)/configure.log || (cat $(1)/configure.log; false)
 
 .PHONY: all build run test dist linux linux-test deb clean
@@ -17,15 +18,14 @@ all: build
 
 # Configured once; the build reconfigures by itself when a CMake file changes.
 $(BUILD)/CMakeCache.txt:
-	@$(call configure,$(BUILD))
+	@$(call configure,$(BUILD),$(TOOLCHAIN))
 
 build: $(BUILD)/CMakeCache.txt
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # The Linux program (native, on libusb) and the variants its tests run.
 $(LINUX_BUILD)/CMakeCache.txt:
-	@mkdir -p $(LINUX_BUILD) && cmake -S . -B $(LINUX_BUILD) -DCMAKE_RULE_MESSAGES=OFF \
-		> $(LINUX_BUILD)/configure.log || (cat $(LINUX_BUILD)/configure.log; false)
+	@$(call configure,$(LINUX_BUILD))
 
 linux: $(LINUX_BUILD)/CMakeCache.txt
 	@cmake --build $(LINUX_BUILD) --target fwupdater -j $(JOBS)
@@ -55,7 +55,7 @@ export SIGN_PKCS12 SIGN_PASSWORD_FILE SIGN_PKCS11_MODULE SIGN_KEY SIGN_CERT SIGN
 	SIGN_TIMESTAMP_URL
 dist:
 	@rm -rf $(DIST_BUILD) $(DIST)/fwupdater.exe $(DIST)/fwupdater.exe.sha256
-	@$(call configure,$(DIST_BUILD),-DFWUPDATER_TESTS=OFF)
+	@$(call configure,$(DIST_BUILD),$(TOOLCHAIN) -DFWUPDATER_TESTS=OFF)
 	@cmake --build $(DIST_BUILD) --target fwupdater -j $(JOBS)
 	@bash tools/sign-release.sh $(DIST_BUILD)/fwupdater.exe $(DIST)
 
