@@ -9,4 +9,6 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <pthread.h>
+#include <strings.h>
+#include <sys/wait.h>
 #include <unistd.h>

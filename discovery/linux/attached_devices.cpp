@@ -99,18 +99,20 @@ void DeviceNodePath(const AttachedDevice& device, char* buffer, std::size_t size
                   address);
 }
 
-void DeviceKeyOf(const AttachedDevice& device, char* buffer, std::size_t size) {
-    std::snprintf(buffer, size, "VID_%04X&PID_%04X", device.descriptor.idVendor,
+std::string DeviceKeyOf(const AttachedDevice& device) {
+    char key[32];
+    std::snprintf(key, sizeof key, "VID_%04X&PID_%04X", device.descriptor.idVendor,
                   device.descriptor.idProduct);
+    return key;
 }
 
-void InstanceNameOf(const AttachedDevice& device, char* buffer, std::size_t size) {
-    int length = std::snprintf(buffer, size, "%u", static_cast<unsigned>(device.bus));
+std::string InstanceNameOf(const AttachedDevice& device) {
+    std::string name = std::to_string(device.bus);
     char separator = '-';
-    for (int i = 0; i < device.portCount && length > 0 && static_cast<std::size_t>(length) < size;
-         ++i) {
-        const unsigned port = device.ports[i];
-        length += std::snprintf(buffer + length, size - length, "%c%u", separator, port);
+    for (int i = 0; i < device.portCount; ++i) {
+        name += separator;
+        name += std::to_string(device.ports[i]);
         separator = '.';
     }
+    return name;
 }

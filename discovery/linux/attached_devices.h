@@ -5,6 +5,7 @@
 #include "platform/linux.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 struct AttachedDevice {
@@ -32,6 +33,6 @@ void ReleaseAttachedDevices(AttachedDevices* attached);
 // "/dev/bus/usb/001/002": what a person sees of the device.
 void DeviceNodePath(const AttachedDevice& device, char* buffer, std::size_t size);
 // "VID_0E7A&PID_41C5": the device key of the USB tree.
-void DeviceKeyOf(const AttachedDevice& device, char* buffer, std::size_t size);
+std::string DeviceKeyOf(const AttachedDevice& device);
 // "1-3.2": bus and port path, the instance name of the USB tree.
-void InstanceNameOf(const AttachedDevice& device, char* buffer, std::size_t size);
+std::string InstanceNameOf(const AttachedDevice& device);

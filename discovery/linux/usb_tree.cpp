@@ -8,23 +8,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string KeyOf(const AttachedDevice& device) {
-    char key[32];
-    DeviceKeyOf(device, key, sizeof key);
-    return key;
-}
-
-std::string InstanceOf(const AttachedDevice& device) {
-    char instance[64];
-    InstanceNameOf(device, instance, sizeof instance);
-    return instance;
-}
 
 bool SortsBefore(const std::string& a, const std::string& b) {
     return strcasecmp(a.c_str(), b.c_str()) < 0;
@@ -55,7 +42,7 @@ int ListUsbDeviceKeys(char* slots, int slotWidth, int slotCount) {
     }
     std::vector<std::string> keys;
     for (const AttachedDevice& device : attached.devices) {
-        keys.push_back(KeyOf(device));
+        keys.push_back(DeviceKeyOf(device));
     }
     ReleaseAttachedDevices(&attached);
     std::sort(keys.begin(), keys.end(), SortsBefore);
@@ -70,8 +57,8 @@ int ListUsbInstances(const char* deviceKey, char* slots, int slotWidth, int slot
     }
     std::vector<std::string> instances;
     for (const AttachedDevice& device : attached.devices) {
-        if (KeyOf(device) == deviceKey) {
-            instances.push_back(InstanceOf(device));
+        if (DeviceKeyOf(device) == deviceKey) {
+            instances.push_back(InstanceNameOf(device));
         }
     }
     ReleaseAttachedDevices(&attached);
@@ -86,7 +73,7 @@ int ReadUsbInstanceDriver(const char* deviceKey, const char* instance, char* dri
     }
     int served = 0;
     for (const AttachedDevice& device : attached.devices) {
-        if (KeyOf(device) == deviceKey && InstanceOf(device) == instance) {
+        if (DeviceKeyOf(device) == deviceKey && InstanceNameOf(device) == instance) {
             served = device.printerInterface >= 0;
         }
     }

@@ -1,5 +1,6 @@
 #include "ui/linux/progress.h"
 
+#include "platform/linux.h"
 #include "resources/resource_ids.h"
 #include "transfer/linux/transfer_thread.h"
 #include "transfer/send_firmware.h"
@@ -7,7 +8,6 @@
 #include "ui/linux/terminal.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
