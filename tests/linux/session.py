@@ -25,9 +25,10 @@ class Session:
         self.enter = "\n"
         if terminal:
             # script runs it on a pseudo-terminal, passing keys and output
-            # through, and returns its exit code.
-            command = ["script", "--quiet", "--return", "--command", shlex.join(command),
-                       "/dev/null"]
+            # through, and returns its exit code. Its shell execs the program:
+            # a shell left waiting (dash) would die of the Ctrl-C itself.
+            command = ["script", "--quiet", "--return", "--command",
+                       "exec " + shlex.join(command), "/dev/null"]
             self.enter = "\r"
         self.process = subprocess.Popen(command, env=environment, stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
