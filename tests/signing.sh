@@ -8,6 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work=$build/signing
 rm -rf "$work" "$build/fwupdater-signed.exe" && mkdir -p "$work/tokens" && cd "$work"
 refuses() { ! "$@"; }
+. "$root/tools/wine-session.sh"
 
 # issue NAME EXTENSION: NAME.pem and NAME.key, issued by the root.
 issue() {
@@ -76,7 +77,7 @@ refuses osslsigncode verify -CAfile root.pem -in flipped.exe > flipped.log 2>&1
 # Windows' own check under Wine (WinVerifyTrust): the digest, not the chain.
 for answer in p12/fwupdater.exe:0x00000000 token/fwupdater.exe:0x00000000 \
     flipped.exe:0x80096010 build/fwupdater.exe:0x800b0100; do
-    wine "$build/trust.exe" "Z:$work/${answer%:*}" | tr -d '\r' | grep -x "${answer#*:}"
+    prefix_wine "$build/trust.exe" "Z:$work/${answer%:*}" | tr -d '\r' | grep -x "${answer#*:}"
 done
 
 # Bad input: one line saying which, and no release left of the one before.

@@ -6,6 +6,11 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 . "$(dirname "$0")/wine-session.sh"
 on_display=${DISPLAY:-}
+refusal=$(wine_cannot_run_32bit)
+if [ -n "$refusal" ]; then
+    echo "make run: Wine cannot start fwupdater.exe here: $refusal" >&2
+    exit 1
+fi
 wine_session "$build" win64
 if [ -z "$on_display" ]; then
     for session in "transfer en-" "absent-then-retry en-" "japanese ja-"; do

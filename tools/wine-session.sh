@@ -8,6 +8,28 @@
 #                                       private: a headless X server even when
 #                                       there is a display (tests never use it)
 
+# Prints why Wine cannot start the 32-bit program here, or nothing. Every
+# Wine here, a 64-bit prefix included, starts a 32-bit program through Wine's
+# 32-bit loader, a Linux i386 program: a kernel built or booted without 32-bit
+# support (ia32_emulation=off) refuses it, and nothing run here brings it back.
+wine_cannot_run_32bit() {
+    if ! /usr/lib/wine/wine --version > /dev/null 2>&1; then
+        echo "this kernel runs no 32-bit programs (32-bit emulation is off;" \
+            "ia32_emulation=on on its command line turns it on)"
+    fi
+}
+
+# Wine's own programs (wineboot, regedit) for the current prefix: through the
+# 64-bit loader in a 64-bit prefix, which starts even where 32-bit programs
+# cannot; it prepares the 32-bit half of the prefix too where they can.
+prefix_wine() {
+    if [ "$WINEARCH" = win64 ]; then
+        WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 "$@"
+    else
+        wine "$@"
+    fi
+}
+
 wine_session() {
     local build=$1 stamp driver=$build/usbscan.sys
     if [ "$2" = win64 ]; then
@@ -19,11 +41,11 @@ wine_session() {
     fi
     export WINEPREFIX=$build/wine-$2 WINEARCH=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     session_prefix=$WINEPREFIX
-    stamp="$(wine --version) $(cat "$driver" "${BASH_SOURCE[0]}" | sha256sum)"
+    stamp="$(prefix_wine --version) $(cat "$driver" "${BASH_SOURCE[0]}" | sha256sum)"
     if [ "$(cat "$WINEPREFIX/.prepared" 2> /dev/null)" != "$stamp" ]; then
         echo "preparing a Wine prefix in $WINEPREFIX (once)"
         rm -rf "$WINEPREFIX"
-        wineboot -i > "$WINEPREFIX-prepare.log" 2>&1
+        prefix_wine wineboot -i > "$WINEPREFIX-prepare.log" 2>&1
         # Wine's own fonts (Tahoma for the dialogs), where this Wine looks.
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
         cp "$driver" "$WINEPREFIX/drive_c/windows/system32/drivers/usbscan.sys"
@@ -53,7 +75,7 @@ REGEDIT4
 "ErrorControl"=dword:00000001
 "ImagePath"="\\SystemRoot\\System32\\drivers\\usbscan.sys"
 REG
-        wine regedit /S 'C:\prefix.reg'
+        prefix_wine regedit /S 'C:\prefix.reg'
         wineserver -w
         echo "$stamp" > "$WINEPREFIX/.prepared"
     fi
