@@ -70,7 +70,8 @@ SHIPPED = [("fwupdater", ENGLISH, "en", []),
 
 def shipped(bus):
     """Exactly the header and the image, in whole chunks, to the printer's bulk
-    OUT endpoint, whatever else is attached; the texts of the locale's language."""
+    OUT endpoint, whatever else is attached, the interface given back to the
+    kernel's driver afterwards; the texts of the locale's language."""
     for name, locale, language, arguments in SHIPPED:
         imaging = bus.plug(1, IMAGING, IMAGING_CLASS)
         sibling = bus.plug(2, SIBLING)
@@ -87,6 +88,7 @@ def shipped(bus):
         check_sent_all(printer)
         assert printer.writes == WRITES, "the writes were %s" % printer.writes
         assert printer.endpoints == {0x01}, "written to endpoints %s" % printer.endpoints
+        assert printer.driver_bound, "the printer interface was not given back to its driver"
         assert imaging.connects == 0 and sibling.connects == 0, "a decoy was opened"
         bus.unplug_all()
 

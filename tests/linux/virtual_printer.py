@@ -18,6 +18,8 @@ REAPURBNDELAY = 0x4008550D
 RELEASEINTERFACE = 0x80045510
 GET_CAPABILITIES = 0x8004551A
 DISCONNECT_CLAIM = 0x8108551B  # libusb's claim with auto-detach
+DRIVER_IOCTL = 0xC0105512  # struct usbdevfs_ioctl: interface, then the code at byte 4
+DRIVER_CONNECT = 0x5517  # that code: bind the interface's kernel driver again
 # Bulk continuation and scatter-gather among them: libusb then submits each
 # bulk transfer as one URB, so every write is seen whole.
 CAPABILITIES = 0x1F
@@ -51,13 +53,17 @@ class Device(UMockdev.IoctlBase):
     the endpoints written to. Past `unplugs_after` bytes it answers ENODEV to
     everything; at `stalls_after` bytes it stops in the middle of a write until
     that write is cancelled, then takes data again. A `busy` one is claimed by
-    another program."""
+    another program. Its interface starts bound to the kernel's printer
+    driver, which a claim detaches and only a request after the release binds
+    again."""
 
     def __init__(self, unplugs_after=None, stalls_after=None, busy=False):
         super().__init__()
         self.unplugs_after = unplugs_after
         self.stalls_after = stalls_after
         self.busy = busy
+        self.claimed = False
+        self.driver_bound = True
         self.unplugged = False
         self.received = bytearray()
         self.writes = []
@@ -82,8 +88,18 @@ class Device(UMockdev.IoctlBase):
             return 0, 0
         if request == DISCONNECT_CLAIM and self.busy:
             return -1, errno.EBUSY
-        if request in (DISCONNECT_CLAIM, RELEASEINTERFACE):
+        if request == DISCONNECT_CLAIM:
+            self.claimed = True
+            self.driver_bound = False
             return 0, 0
+        if request == RELEASEINTERFACE:
+            self.claimed = False
+            return 0, 0
+        if request == DRIVER_IOCTL and not self.claimed:
+            code = struct.unpack_from("<i", arg.resolve(0, 16).retrieve(), 4)[0]
+            if code == DRIVER_CONNECT:
+                self.driver_bound = True
+                return 0, 0
         if request == SUBMITURB:
             return self.submit(arg)
         if request == REAPURBNDELAY and self.reapable:
