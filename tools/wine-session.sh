@@ -19,11 +19,12 @@ wine_cannot_run_32bit() {
     fi
 }
 
-# Wine's own programs (wineboot, regedit) for the current prefix: through the
-# 64-bit loader in a 64-bit prefix, which starts even where 32-bit programs
-# cannot; it prepares the 32-bit half of the prefix too where they can.
+# Wine's own programs (wineboot, regedit) and the 64-bit test programs in the
+# current prefix. Debian's wine starts the 32-bit loader first, which hands a
+# 64-bit program on to the 64-bit one; where the kernel refuses the 32-bit
+# loader, a 64-bit prefix goes to the 64-bit loader straight away.
 prefix_wine() {
-    if [ "$WINEARCH" = win64 ]; then
+    if [ "$WINEARCH" = win64 ] && [ -n "$(wine_cannot_run_32bit)" ]; then
         WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 "$@"
     else
         wine "$@"
