@@ -8,7 +8,10 @@ build=$(cd "$1" && pwd)
 tests=$(cd "$(dirname "$0")" && pwd)
 only=" ${*:2} "
 . "$tests/../tools/wine-session.sh"
-mkdir -p "$build/test-logs" && failed=() && passed=0 && skipped=0
+mkdir -p "$build/test-logs"
+failed=()
+passed=0
+skipped=0
 skip_reason=""
 
 # One check in the current prefix; the log says which.
