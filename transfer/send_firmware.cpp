@@ -2,6 +2,7 @@
 
 #include "connection/connection.h"
 #include "discovery/printer_search.h"
+#include "resources/embedded_data.h"
 #include "transfer/transfer_header.h"
 
 namespace {
@@ -16,7 +17,7 @@ const uint32_t kPercentStep = kChunkSize * 100;
 // where the program carries it. The progress moves only after a chunk has
 // been taken.
 int SendFirmware(void* progress) {
-    FirmwareImage image;
+    EmbeddedBytes image; // used where the program carries it, never copied
     if (!LocateFirmwareImage(&image)) {
         return 0;
     }

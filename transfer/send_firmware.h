@@ -4,20 +4,12 @@
 
 #include <cstdint>
 
-struct FirmwareImage {
-    const uint8_t* bytes; // carried in the program; never copied
-    uint32_t size;
-};
-
 // Searches for the printer, sends header and image, and closes the connection
 // on every way out. Returns 1 when every byte was taken, 0 otherwise.
 // `progress` is handed to the system's progress display.
 int RunTransfer(void* progress);
 
 // Supplied by each system:
-
-// The firmware image the program carries. Returns 0 when it has none.
-int LocateFirmwareImage(FirmwareImage* image);
 
 // Shows `percent` (0 to 100) after a chunk has been taken.
 void ShowTransferProgress(void* progress, uint32_t percent);

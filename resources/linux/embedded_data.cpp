@@ -1,9 +1,8 @@
 // The firmware image and the two agreement texts, assembled into the program
 // from the files the build was configured with: nothing is read at run time.
-#include "resources/linux/embedded_data.h"
+#include "resources/embedded_data.h"
 
 #include "resources/linux/texts.h"
-#include "transfer/send_firmware.h"
 
 #include "resource_inputs.h"
 
@@ -30,22 +29,28 @@ extern const uint8_t fwupdater_agreement_ja[];
 extern const uint8_t fwupdater_agreement_ja_end[];
 }
 
-int LocateFirmwareImage(FirmwareImage* image) {
+int LocateFirmwareImage(EmbeddedBytes* image) {
     image->bytes = fwupdater_firmware;
     image->size = static_cast<uint32_t>(fwupdater_firmware_end - fwupdater_firmware);
     return 1;
 }
 
-AgreementText EmbeddedAgreement() {
-    AgreementText text;
+int LocateAgreementText(EmbeddedBytes* agreement) {
     if (TextLanguageIsJapanese()) {
-        text.bytes = fwupdater_agreement_ja;
-        text.size = static_cast<std::size_t>(fwupdater_agreement_ja_end - fwupdater_agreement_ja);
-        text.encoding = "CP932";
+        agreement->bytes = fwupdater_agreement_ja;
+        agreement->size =
+            static_cast<uint32_t>(fwupdater_agreement_ja_end - fwupdater_agreement_ja);
     } else {
-        text.bytes = fwupdater_agreement_en;
-        text.size = static_cast<std::size_t>(fwupdater_agreement_en_end - fwupdater_agreement_en);
-        text.encoding = "ASCII";
+        agreement->bytes = fwupdater_agreement_en;
+        agreement->size =
+            static_cast<uint32_t>(fwupdater_agreement_en_end - fwupdater_agreement_en);
     }
-    return text;
+    return 1;
+}
+
+const char* AgreementEncoding() {
+    if (TextLanguageIsJapanese()) {
+        return "CP932";
+    }
+    return "ASCII";
 }

@@ -3,25 +3,6 @@
 #include "resources/resource_ids.h"
 #include "transfer/send_firmware.h"
 
-int LocateFirmwareImage(FirmwareImage* image) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(IDR_FIRMWARE), "FIRMWARE");
-    if (resource == nullptr) {
-        return 0;
-    }
-    HGLOBAL loaded = LoadResource(module, resource);
-    if (loaded == nullptr) {
-        return 0;
-    }
-    const void* bytes = LockResource(loaded);
-    if (bytes == nullptr) {
-        return 0;
-    }
-    image->bytes = static_cast<const uint8_t*>(bytes);
-    image->size = SizeofResource(module, resource);
-    return 1;
-}
-
 // The bar and the percentage of the progress dialog, sent from the worker.
 void ShowTransferProgress(void* progress, uint32_t percent) {
     HWND dialog = static_cast<HWND>(progress);

@@ -3,7 +3,8 @@
 #include "ui/linux/screen.h"
 
 #include "platform/linux.h"
-#include "resources/linux/embedded_data.h"
+#include "resources/embedded_data.h"
+#include "resources/linux/texts.h"
 #include "resources/resource_ids.h"
 #include "ui/linux/terminal.h"
 
@@ -32,15 +33,17 @@ bool ShowThroughPager(const std::string& text) {
 }
 
 void ShowAgreementText() {
-    const AgreementText agreement = EmbeddedAgreement();
+    EmbeddedBytes agreement = {nullptr, 0};
+    LocateAgreementText(&agreement);
     const char* bytes = reinterpret_cast<const char*>(agreement.bytes);
+    const char* encoding = AgreementEncoding();
     if (OutputIsTerminal()) {
-        const std::string text = ConvertForTerminal(bytes, agreement.size, agreement.encoding);
+        const std::string text = ConvertForTerminal(bytes, agreement.size, encoding);
         if (ShowThroughPager(text)) {
             return;
         }
     }
-    PrintEncoded(bytes, agreement.size, agreement.encoding);
+    PrintEncoded(bytes, agreement.size, encoding);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ui/win32/dialogs.h"
 
 #include "ui/win32/dialog_helpers.h"
+#include "resources/embedded_data.h"
 #include "resources/resource_ids.h"
 
 #include <cstring>
@@ -23,30 +24,21 @@ void InitAgreementDialog(HWND dialog) {
 } // namespace
 
 void LoadAgreementText(HWND dialog, int controlId) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    const void* bytes = nullptr;
-    DWORD size = 0;
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDR_AGREEMENT), "EULA");
-    if (found != nullptr) {
-        size = SizeofResource(module, found);
-        HGLOBAL loaded = LoadResource(module, found);
-        bytes = loaded == nullptr ? nullptr : LockResource(loaded);
+    EmbeddedBytes agreement = {nullptr, 0};
+    if (!LocateAgreementText(&agreement)) {
+        agreement.size = 0; // nothing to show: the box stays empty
     }
-    if (bytes == nullptr || size == 0xFFFFFFFFu) {
-        size = 0; // nothing to show: the box stays empty
-    }
-
     // The resource is read-only and has no terminator: the control gets a
     // copy one byte longer, ending in zero.
-    char* text = static_cast<char*>(LocalAlloc(LMEM_FIXED, static_cast<std::size_t>(size) + 1));
+    char* text = static_cast<char*>(LocalAlloc(LMEM_FIXED, std::size_t{agreement.size} + 1));
     if (text == nullptr) {
         SetDlgItemTextA(dialog, controlId, "");
         return;
     }
-    if (size > 0) {
-        std::memcpy(text, bytes, size);
+    if (agreement.size > 0) {
+        std::memcpy(text, agreement.bytes, agreement.size);
     }
-    text[size] = '\0';
+    text[agreement.size] = '\0';
     SetDlgItemTextA(dialog, controlId, text);
     LocalFree(text);
 }
