@@ -1,90 +1,151 @@
 #!/usr/bin/env bash
-# make test: every check and scenario (or those named), under Wine, headless.
-# All in a 64-bit (WoW64) prefix, the users' Windows; in a 32-bit one what only
-# it shows: the 32-bit systems' platform codes, the still-image route with its driver.
-# The Linux program on umockdev's testbed.
+# make test: every check and scenario (or those named). The Windows programs
+# under Wine, headless: the 32-bit build (x86) in a 64-bit (WoW64) prefix, the
+# users' Windows, and in a 32-bit prefix what only it shows; the 64-bit build
+# (x64) in the 64-bit prefix. Where the kernel runs no 32-bit programs, every
+# Windows check runs on the x64 build. The Linux program on umockdev's testbed.
+# The expectations follow from the build's inputs, which make exports.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 tests=$(cd "$(dirname "$0")" && pwd)
 only=" ${*:2} "
 . "$tests/../tools/wine-session.sh"
+play_kernel_without_32bit "$0" "$@"
+for input in FIRMWARE_IMAGE EULA_EN EULA_JA; do
+    export "$input=$(realpath "${!input}")"
+done
 mkdir -p "$build/test-logs"
 failed=()
 passed=0
 skipped=0
-skip_reason=""
+cannot_run_32bit=$(wine_cannot_run_32bit)
 
-# One check in the current prefix; the log says which.
-check() {
-    local name=$1 log=$build/test-logs/$1-$prefix.log
-    shift
-    [ "$only" = "  " ] || [[ $only == *" $name "* ]] || return 0
-    if [ -n "$skip_reason" ]; then
-        echo "skip  $name ($prefix)"
-        skipped=$((skipped + 1))
-        return
-    fi
-    "$@" > "$log" 2>&1 && echo "pass  $name ($prefix)" && passed=$((passed + 1)) && return
-    echo "FAIL  $name ($prefix)" && sed 's/^/      /' "$log"
-    failed+=("$name ($prefix)")
+selected() {
+    [ "$only" = "  " ] || [[ $only == *" $1 "* ]]
 }
 
-# Type, id, language and size of every resource, as objdump lists them.
+# check NAME LABEL COMMAND...: one check, its log named after both.
+check() {
+    local log=$build/test-logs/$1-${2//, /-}.log
+    if ! selected "$1"; then
+        return 0
+    fi
+    if "${@:3}" > "$log" 2>&1; then
+        echo "pass  $1 ($2)"
+        passed=$((passed + 1))
+    else
+        echo "FAIL  $1 ($2)"
+        sed 's/^/      /' "$log"
+        failed+=("$1 ($2)")
+    fi
+}
+
+skip() {
+    if selected "$1"; then
+        echo "skip  $1 ($2)"
+        skipped=$((skipped + 1))
+    fi
+}
+
+# Every resource of an executable, as wrestool lists it, against the table
+# with the sizes of this build's inputs filled in. String block 2: sixteen
+# 2-byte lengths and the UTF-16 of entries 16 to 19.
 resources() {
-    i686-w64-mingw32-objdump -p "$build/fwupdater.exe" | sed -n '/Resource Directory section/,/^$/p' |
-        grep -E 'Entry|Leaf' | sed -E 's/^[0-9a-f]+ //; s/,? ?Value: .*//; s/Addr: [^,]*, //;
-            s/, Codepage.*//; s/name: \[[^]]*\]: //; s/ID: //' | diff - <(grep -v '^#' "$tests/resources.txt")
+    local block=$((2 * (16 + ${#TARGET_HARDWARE_ID} + ${#TARGET_ROUTE} + 34)))
+    diff <(grep -v '^#' "$tests/resources.txt" |
+        sed "s/EULA_EN/$(stat -c %s "$EULA_EN")/; s/EULA_JA/$(stat -c %s "$EULA_JA")/;
+             s/FIRMWARE_IMAGE/$(stat -c %s "$FIRMWARE_IMAGE")/; s/STRING_BLOCK_2/$block/") \
+        <(wrestool -l "$1" |
+            sed -E "s/^--type='?([^' ]+)'? --name=([0-9]+) --language=([0-9]+) .*size=([0-9]+)]$/\1 \2 \3 \4/")
 }
 
 # The Windows versions of this prefix's rows, each given to a fresh copy of
 # the test program made for it (a version setting names an executable).
 platforms() {
-    cp "$build/fwtest.exe" "$build/platform.exe"
+    local windows mode code got
+    cp "$2/fwtest.exe" "$2/platform.exe"
     while read -r _ windows mode code; do
-        wine reg add 'HKCU\Software\Wine\AppDefaults\platform.exe' /v Version /d "$windows" /f >/dev/null
-        got=$(timeout 60 wine "$build/platform.exe" platform "$mode" | tr -d '\r')
-        [ "$got" = "$code" ] || { echo "$windows $mode gives $got, not $code"; return 1; }
+        prefix_wine reg add 'HKCU\Software\Wine\AppDefaults\platform.exe' /v Version \
+            /d "$windows" /f > /dev/null
+        got=$(timeout 60 $(wine_command "$1") "$2/platform.exe" platform "$mode" | tr -d '\r')
+        if [ "$got" != "$code" ]; then
+            echo "$windows $mode gives $got, not $code"
+            return 1
+        fi
     done < <(grep "^$prefix " "$tests/platforms.txt")
 }
 
-fwtest() { timeout 120 wine "$build/fwtest.exe" "$@"; }
+fwtest() {
+    timeout 120 $(wine_command "$1") "$2/fwtest.exe" "${@:3}"
+}
 
-prefix="no prefix"
-check resources resources
+# windows ARCH TREE CHECK...: checks of one build in the current prefix.
+windows() {
+    local name label="$1, $prefix"
+    for name in "${@:3}"; do
+        case $name in
+        platforms) check platforms "$label" platforms "$1" "$2" ;;
+        checks) check checks "$label" fwtest "$1" "$2" checks ;;
+        *) check "$name" "$label" fwtest "$1" "$2" scenario "$name" ;;
+        esac
+    done
+}
 
+linux() {
+    timeout 300 umockdev-wrapper /usr/bin/python3 -B "$tests/linux/cases.py" "$build/linux" "$1"
+}
+
+# The shipped Linux program waits out its own 30-second write timeout: beside
+# the other checks from the start, its result reported with theirs.
+beside=$build/test-logs/linux-timeout.beside
+if selected linux-timeout; then
+    (
+        linux timeout
+        echo "exit status $?"
+    ) > "$beside" 2>&1 &
+    beside_job=$!
+fi
+
+finished_beside() {
+    wait "$beside_job"
+    cat "$beside"
+    [ "$(tail -n 1 "$beside")" = "exit status 0" ]
+}
+
+check resources x86 resources "$build/fwupdater.exe"
+check resources x64 resources "$build/x64/fwupdater.exe"
+
+scenarios=$(grep -E '^[a-z]' "$tests/scenarios.txt" | grep -v -x attach)
 prefix=win64
 wine_session "$build" win64 private
-# Its Windows programs are 64-bit. Before the scenarios: it leaves the signed
-# release for transfer-signed.
-check signing bash "$tests/signing.sh" "$build"
-
-# Where Wine cannot start a 32-bit program, the checks of the 32-bit programs
-# are skipped with the reason said once, not failed one by one on what none of
-# them is about.
-skip_reason=$(wine_cannot_run_32bit)
-if [ -n "$skip_reason" ]; then
-    echo "skip  the 32-bit programs under Wine: $skip_reason"
+# Its Windows program is 64-bit. Before the scenarios: it leaves the signed
+# releases for transfer-signed.
+check signing win64 bash "$tests/signing.sh" "$build"
+if [ -z "$cannot_run_32bit" ]; then
+    windows x86 "$build" platforms checks $scenarios
+    windows x64 "$build/x64" transfer unplug scanner-route
+else
+    echo "skip  the 32-bit programs under Wine: $cannot_run_32bit"
+    windows x64 "$build/x64" platforms checks $scenarios
 fi
-check platforms platforms
-check checks fwtest checks
-for scenario in $(grep -E '^[a-z]' "$tests/scenarios.txt" | grep -v -x attach); do
-    check "$scenario" fwtest scenario "$scenario"
-done
 
 prefix=win32
-[ -n "$skip_reason" ] || wine_session "$build" win32 private
-check platforms platforms
-check scanner-route fwtest scenario scanner-route
+if [ -z "$cannot_run_32bit" ]; then
+    wine_session "$build" win32 private
+    windows x86 "$build" platforms scanner-route
+else
+    skip platforms "x86, win32"
+    skip scanner-route "x86, win32"
+fi
 
-# Debian's python3, where umockdev's GObject bindings are.
-prefix=umockdev
-skip_reason=""
-linux() { timeout 300 umockdev-wrapper /usr/bin/python3 -B "$tests/linux/cases.py" "$build/linux" "$1"; }
 for group in shipped leaving-early retry terminal refused-access; do
-    check "linux-$group" linux "$group"
+    check "linux-$group" umockdev linux "$group"
 done
+check linux-timeout umockdev finished_beside
 
-[ ${#failed[@]} -eq 0 ] || echo "failed: ${failed[*]} (logs: $build/test-logs, screenshots: $build/shots)"
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "failed: ${failed[*]} (logs: $build/test-logs, screenshots: $build/shots)"
+fi
 summary="$passed passed, ${#failed[@]} failed"
 if [ "$skipped" -gt 0 ]; then
     summary+=", $skipped skipped"

@@ -5,15 +5,18 @@
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
-# The third line runs the tests in a 64-bit prefix too; the fourth builds the
-# Linux program and tests it on umockdev; the last signs the release (osslsigncode, with OpenSSL's PKCS#11 engine for keys on
-# tokens) and tests the signing (a software token, and python3 for a
-# time-stamp authority on the loopback interface).
+# The first two lines build the 32-bit program and run it under Wine; the
+# third builds the 64-bit one and runs it in a 64-bit prefix; the fourth
+# builds the Linux program and tests it on umockdev; the last signs the
+# release (osslsigncode, with OpenSSL's PKCS#11 engine for keys on tokens) and
+# tests it: a software token, python3 for a time-stamp authority on the
+# loopback interface, faketime for an expired certificate, wrestool
+# (icoutils) to list the executables' resources.
 packages=(make cmake g++-mingw-w64-i686 binutils-mingw-w64-i686
           wine wine32:i386 fonts-wine xvfb xdotool imagemagick fonts-noto-cjk locales
-          wine64 gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+          wine64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           g++ pkg-config libusb-1.0-0-dev umockdev gir1.2-umockdev-1.0 python3-gi
-          osslsigncode openssl libengine-pkcs11-openssl softhsm2 python3)
+          osslsigncode openssl libengine-pkcs11-openssl softhsm2 python3 faketime icoutils)
 log=${TMPDIR:-/tmp}/fwupdater-install-deps.log
 
 installed() {

@@ -8,10 +8,10 @@
 #                                       private: a headless X server even when
 #                                       there is a display (tests never use it)
 
-# Prints why Wine cannot start the 32-bit program here, or nothing. Every
-# Wine here, a 64-bit prefix included, starts a 32-bit program through Wine's
-# 32-bit loader, a Linux i386 program: a kernel built or booted without 32-bit
-# support (ia32_emulation=off) refuses it, and nothing run here brings it back.
+# Prints why Wine cannot start a 32-bit program here, or nothing. Every
+# 32-bit Windows program starts through Wine's 32-bit loader, a Linux i386
+# program: a kernel built or booted without 32-bit support (ia32_emulation=off)
+# refuses it, and nothing run here brings it back.
 wine_cannot_run_32bit() {
     if ! /usr/lib/wine/wine --version > /dev/null 2>&1; then
         echo "this kernel runs no 32-bit programs (32-bit emulation is off;" \
@@ -19,22 +19,54 @@ wine_cannot_run_32bit() {
     fi
 }
 
-# Wine's own programs (wineboot, regedit) and the 64-bit test programs in the
-# current prefix. Debian's wine starts the 32-bit loader first, which hands a
-# 64-bit program on to the 64-bit one; where the kernel refuses the 32-bit
-# loader, a 64-bit prefix goes to the 64-bit loader straight away.
-prefix_wine() {
-    if [ "$WINEARCH" = win64 ] && [ -n "$(wine_cannot_run_32bit)" ]; then
-        WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 "$@"
+# FWUPDATER_NO_32BIT=1: runs the calling script again as on a kernel without
+# 32-bit support, on any machine. In a private mount namespace, Wine's only
+# i386 programs (its 32-bit loader and 32-bit wineserver) are covered by one
+# that fails as that kernel fails them. Needs root.
+#   play_kernel_without_32bit "$0" "$@"   early in the script
+play_kernel_without_32bit() {
+    if [ "${FWUPDATER_NO_32BIT:-}" != 1 ] || [ -n "${FWUPDATER_NO_32BIT_PLAYED:-}" ]; then
+        return 0
+    fi
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "FWUPDATER_NO_32BIT=1 needs root: it covers Wine's 32-bit programs in a mount namespace" >&2
+        exit 1
+    fi
+    local refusal
+    refusal=$(mktemp)
+    printf '#!/bin/sh\necho "cannot execute binary file: Exec format error" >&2\nexit 126\n' > "$refusal"
+    chmod +x "$refusal"
+    export FWUPDATER_NO_32BIT_PLAYED=1
+    exec unshare -m bash -c 'mount --bind "$0" /usr/lib/wine/wine &&
+        mount --bind "$0" /usr/lib/wine/wineserver32 && exec bash "$@"' "$refusal" "$@"
+}
+
+# The command that starts a Windows program of one build in the current
+# prefix: x86 through Debian's wine (its 32-bit loader); x64, and Wine's own
+# programs in a 64-bit prefix, straight through Wine's 64-bit loader, so that
+# the program is that very process and nothing 32-bit is started for it.
+#   $(wine_command x86|x64) PROGRAM [ARGUMENTS...]
+wine_command() {
+    if [ "$1" = x64 ]; then
+        echo "env WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64"
     else
-        wine "$@"
+        echo wine
     fi
 }
 
+# Wine's own programs (wineboot, regedit) in the current prefix.
+prefix_wine() {
+    local arch=x86
+    if [ "$WINEARCH" = win64 ]; then
+        arch=x64
+    fi
+    $(wine_command $arch) "$@"
+}
+
 wine_session() {
-    local build=$1 stamp driver=$build/usbscan.sys
+    local build=$1 stamp driver=$1/usbscan.sys
     if [ "$2" = win64 ]; then
-        driver=$build/usbscan64.sys
+        driver=$build/x64/usbscan.sys
     fi
     # Moving to the other prefix: the wineserver of the first one goes.
     if [ -n "${session_prefix:-}" ]; then
@@ -42,7 +74,8 @@ wine_session() {
     fi
     export WINEPREFIX=$build/wine-$2 WINEARCH=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     session_prefix=$WINEPREFIX
-    stamp="$(prefix_wine --version) $(cat "$driver" "${BASH_SOURCE[0]}" | sha256sum)"
+    # A prefix prepared where 32-bit programs cannot run lacks their half.
+    stamp="$(prefix_wine --version) $(wine_cannot_run_32bit) $(cat "$driver" "${BASH_SOURCE[0]}" | sha256sum)"
     if [ "$(cat "$WINEPREFIX/.prepared" 2> /dev/null)" != "$stamp" ]; then
         echo "preparing a Wine prefix in $WINEPREFIX (once)"
         rm -rf "$WINEPREFIX"
