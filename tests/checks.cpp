@@ -91,10 +91,24 @@ INT_PTR RunProgressDialog() {
     return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, ProgressDialogProc, 0);
 }
 
-bool Closed() {
+void ExpectClosed(const char* after) {
     const PrinterConnection* c = AccessConnection(nullptr);
-    return c->controlHandle == INVALID_HANDLE_VALUE && c->writeHandle == INVALID_HANDLE_VALUE &&
-           c->readHandle == INVALID_HANDLE_VALUE;
+    Expect(c->controlHandle == INVALID_HANDLE_VALUE, "%s: the control handle is open", after);
+    Expect(c->writeHandle == INVALID_HANDLE_VALUE, "%s: the write handle is open", after);
+    Expect(c->readHandle == INVALID_HANDLE_VALUE, "%s: the read handle is open", after);
+}
+
+// What the worker must do with this build's image: write the header, each
+// chunk before the bar shows it, the last piece, then 100 and a second.
+std::string WorkerEvents() {
+    const uint64_t size = Image().size();
+    std::string events = "w" + std::to_string(kHeaderSize) + " ";
+    uint64_t sent = 0;
+    while (size - sent > kChunkSize) {
+        sent += kChunkSize;
+        events += "w" + std::to_string(kChunkSize) + " p" + std::to_string(sent * 100 / size) + " ";
+    }
+    return events + "w" + std::to_string(size - sent) + " p100 s1000 ";
 }
 
 } // namespace
@@ -122,17 +136,17 @@ int RunChecks() {
     // process's own handle).
     {
         Swap close("kernel32", "CloseHandle", &S::Close, &S::close);
-        const int freshClosed = CloseConnection();
-        Expect(freshClosed && S::closes == 0 && Closed(), "a fresh record released handles");
-        const int found = FindPrinter();
-        Expect(found && c->controlHandle == c->writeHandle && c->readHandle != c->writeHandle,
-               "the printer's handles are not write = control, read apart");
+        Expect(CloseConnection() == 1, "closing a fresh record failed");
+        Expect(S::closes == 0, "closing a fresh record took %d CloseHandle calls", S::closes);
+        ExpectClosed("a fresh record closed");
+        Expect(FindPrinter() == 1, "the printer is not found");
+        Expect(c->controlHandle == c->writeHandle, "the control handle is not the write handle");
+        Expect(c->readHandle != c->writeHandle, "the read handle is the write handle");
         Swap write("kernel32", "WriteFile", &S::Write, &S::write);
         CloseConnection();
-        const int written = WriteToDevice("x", 1);
-        Expect(S::closes == 2 && written == 0 && S::events.empty(),
-               "closing the printer took %d CloseHandle calls, or a closed one was written to",
-               S::closes);
+        Expect(S::closes == 2, "closing the printer took %d CloseHandle calls, not 2", S::closes);
+        Expect(WriteToDevice("x", 1) == 0, "a write to a closed connection succeeded");
+        Expect(S::events.empty(), "a closed connection was written to: %s", S::events.c_str());
     }
 
     // A failed second open of the interface path, or no memory: nothing open.
@@ -143,21 +157,22 @@ int RunChecks() {
         S::opens = 0;
         S::closes = 0;
         S::failingOpen = 2;
-        const int opened = OpenPrinterClassDevice(c);
-        Expect(!opened && S::closes == 1 && Closed(), "a failed second open left a handle open");
+        Expect(OpenPrinterClassDevice(c) == 0, "a failed second open found the printer");
+        Expect(S::closes == 1, "a failed second open closed %d handles, not 1", S::closes);
+        ExpectClosed("a failed second open");
         HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         c->controlHandle = event;
         S::opens = 0;
-        const int probed = OpenScannerClassDevice(c);
-        Expect(probed == 1 && S::opens == 0 && c->controlHandle == event,
-               "the probe with a device already open probed again");
+        Expect(OpenScannerClassDevice(c) == 1, "the probe with a device already open failed");
+        Expect(S::opens == 0, "the probe with a device already open opened %d more", S::opens);
+        Expect(c->controlHandle == event, "the probe replaced the open device");
         c->controlHandle = INVALID_HANDLE_VALUE;
         CloseHandle(event);
     }
     {
         Swap memory("kernel32", "LocalAlloc", &S::NoMemory);
-        const int opened = OpenPrinterClassDevice(c);
-        Expect(!opened && Closed(), "a lookup without memory");
+        Expect(OpenPrinterClassDevice(c) == 0, "a lookup without memory found the printer");
+        ExpectClosed("a lookup without memory");
     }
 
     // The worker: the header, each chunk written before the bar shows it, a
@@ -168,20 +183,21 @@ int RunChecks() {
         Swap write("kernel32", "WriteFile", &S::Write, &S::write);
         Swap send("user32", "SendDlgItemMessageA", &S::Send, &S::send);
         Swap sleep("kernel32", "Sleep", &S::Sleep);
-        const INT_PTR outcome = RunProgressDialog();
-        Expect(outcome == 0 && Closed() &&
-                   S::events == "w64 w65472 p25 w65472 p51 w65472 p77 w57666 p100 s1000 ",
-               "the worker ended with %d after: %s", static_cast<int>(outcome), S::events.c_str());
+        Expect(RunProgressDialog() == 0, "the worker failed after: %s", S::events.c_str());
+        const std::string expected = WorkerEvents();
+        Expect(S::events == expected, "the worker did %s, not %s", S::events.c_str(),
+               expected.c_str());
+        ExpectClosed("a transfer");
         c->useScannerClass = 1;
         c->writePipe = -1;
         S::events.clear();
-        const INT_PTR withoutPipe = RunProgressDialog();
-        Expect(withoutPipe == 1 && S::events.empty(), "a transfer with no write handle wrote");
+        Expect(RunProgressDialog() == 1, "a transfer with no write handle succeeded");
+        Expect(S::events.empty(), "a transfer with no write handle wrote: %s", S::events.c_str());
+        LoadTargetConfig(); // the route and pipes as configured, for what follows
     }
     {
         Swap thread("kernel32", "CreateThread", &S::NoThread);
-        const INT_PTR withoutThread = RunProgressDialog();
-        Expect(withoutThread == 1, "without a worker the progress dialog did not end with 1");
+        Expect(RunProgressDialog() == 1, "without a worker the progress dialog did not end with 1");
     }
 
     return 0;

@@ -3,6 +3,8 @@
 // whole, what each device took is compared with the header and image given.
 #include "tests/fwtest.h"
 
+#include "resources/resource_ids.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdarg>
@@ -12,7 +14,15 @@
 
 namespace {
 
-std::string g_run; // names the screenshot of a failure
+std::string g_run;  // the scenario: names the screenshot of a failure
+std::string g_step; // the step being played, named by a failure
+
+#ifdef _WIN64
+// Wine's 64-bit loader straight away: the program is the process started.
+const char kWine[] = "env WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64";
+#else
+const char kWine[] = "wine";
+#endif
 
 const std::string kClass = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
@@ -127,28 +137,60 @@ bool HasWord(const std::string& step, const char* word) {
     return (" " + step + " ").find(" " + std::string(word) + " ") != std::string::npos;
 }
 
+// What the printer must be sent: the header (02 FF 04, the image's size
+// least significant byte first) and the image.
+std::string Stream() {
+    std::string header(kHeaderSize, '\0');
+    header[0] = '\x02';
+    header[1] = '\xFF';
+    header[2] = '\x04';
+    for (int i = 0; i < 4; ++i) {
+        header[6 + i] = static_cast<char>(Image().size() >> (8 * i));
+    }
+    return header + Image();
+}
+
+// A printer that stops takes the header and, when there is more than one,
+// the first chunk: whatever the image, its transfer fails part of the way.
+std::size_t StoppedAfter() {
+    if (Image().size() > kChunkSize) {
+        return kHeaderSize + kChunkSize;
+    }
+    return kHeaderSize;
+}
+
 // The program of `variant`, in a shell that leaves its pid, log and exit code.
 void Start(const std::string& step, const std::string& variant) {
-    const std::string exe =
-        variant == "release" ? "fwupdater.exe" : "fwupdater-" + variant + ".exe";
-    const std::string version = HasWord(step, "winxp") ? "winxp" : "win10";
+    std::string exe = "fwupdater-" + variant + ".exe";
+    if (variant == "release") {
+        exe = "fwupdater.exe";
+    }
+    std::string version = "win10";
+    if (HasWord(step, "winxp")) {
+        version = "winxp";
+    }
     RegSetKeyValueA(HKEY_CURRENT_USER, ("Software\\Wine\\AppDefaults\\" + exe).c_str(), "Version",
                     REG_SZ, version.c_str(), static_cast<DWORD>(version.size() + 1));
     // SIGXFSZ ignored: past the limit a write fails, as on a printer gone.
-    std::string shell = "trap '' XFSZ; ";
+    std::string limit;
     if (HasWord(step, "stop")) {
-        shell += "ulimit -S -f 64; "; // 64 KiB: the header and one chunk of 65,472 bytes
+        limit = "prlimit --fsize=" + std::to_string(StoppedAfter()) + ": ";
     }
+    std::string shell = "trap '' XFSZ; ";
     g_japanese = HasWord(step, "ja");
-    const std::string locale = g_japanese ? "ja_JP.UTF-8" : "C.UTF-8";
+    std::string locale = "C.UTF-8";
+    if (g_japanese) {
+        locale = "ja_JP.UTF-8";
+    }
     shell += "export LANG=" + locale + " LC_ALL=" + locale + " WINEDEBUG=warn+heap; ";
-    shell += "exec wine '" FWTEST_BUILD_DIR "/" + exe + "'";
+    shell += "exec " + limit + kWine + " '" FWTEST_BUILD_DIR "/" + exe + "'";
     Spawn("(" + shell +
           ") >program.log 2>&1 & echo $! >program.pid; wait $!; echo $? >program.exit");
 }
 
-// A dialog is known by a control only it has: 146 agreement, 110 updater,
-// 114 progress. WaitDialog waits until it is there (or, when not `present`, gone).
+// A dialog is known by a control only it has: the agreement's text, the
+// updater's message, the progress bar. WaitDialog waits until it is there
+// (or, when not `present`, gone).
 HWND FindDialog(int ownControl) {
     HWND dialog = FindWindowExA(nullptr, nullptr, "#32770", nullptr);
     while (dialog != nullptr) {
@@ -168,7 +210,7 @@ HWND WaitDialog(int ownControl, bool present = true) {
         }
         Sleep(50);
     }
-    Expect(false, "the dialog with %d did not come or go", ownControl);
+    Expect(false, "the dialog with control %d did not %s", ownControl, present ? "come" : "go");
     return nullptr;
 }
 
@@ -191,8 +233,8 @@ void Key(const char* keys) {
 }
 
 void ClickAt(HWND window, LONG x, LONG y) {
-    Expect(IsWindowVisible(window) && IsWindowEnabled(window), "%d cannot be pressed",
-           GetDlgCtrlID(window));
+    Expect(IsWindowVisible(window), "%d is hidden", GetDlgCtrlID(window));
+    Expect(IsWindowEnabled(window), "%d is disabled", GetDlgCtrlID(window));
     Host("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
 }
 
@@ -264,7 +306,8 @@ void ExpectText(HWND dialog, int id, const std::wstring& want) {
 void ExpectButton(HWND dialog, int id, int text, bool usable) {
     ExpectText(dialog, id, UiText(text, g_japanese));
     HWND button = GetDlgItem(dialog, id);
-    Expect(IsWindowVisible(button) == usable && IsWindowEnabled(button) == usable, "button %d", id);
+    Expect(IsWindowVisible(button) == usable, "button %d is shown: %d", id, !usable);
+    Expect(IsWindowEnabled(button) == usable, "button %d is enabled: %d", id, !usable);
 }
 
 void ExpectFrame(HWND dialog) {
@@ -273,7 +316,8 @@ void ExpectFrame(HWND dialog) {
     GetWindowRect(dialog, &r);
     const LONG x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
     const LONG y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
-    Expect(r.left == x && r.top == y, "dialog at %ld,%ld, centred is %ld,%ld", r.left, r.top, x, y);
+    Expect(r.left == x, "the dialog's left edge is at %ld, centred it is at %ld", r.left, x);
+    Expect(r.top == y, "the dialog's top edge is at %ld, centred it is at %ld", r.top, y);
 }
 
 // Leaves a dialog by OK, by its Exit button, by Esc or by its close box; the
@@ -291,28 +335,31 @@ void Leave(HWND dialog, const std::string& how) {
     const std::string code = WaitForFile("C:\\devices\\program.exit", 200, 100);
     DeleteFileA("C:\\devices\\program.exit");
     const std::string log = ReadAll("C:\\devices\\program.log");
-    Expect(code == "0\n" && log.find("heap") == std::string::npos, "exit code %s\n%s", code.c_str(),
-           log.c_str());
+    Expect(code == "0\n", "exit code %s", code.c_str());
+    Expect(log.find("heap") == std::string::npos, "Wine's heap check:\n%s", log.c_str());
 }
 
 void Agreement(const std::string& verb, const std::string& how) {
-    HWND dialog = WaitDialog(146);
+    HWND dialog = WaitDialog(IDC_AGREEMENT_TEXT);
     ExpectFrame(dialog);
-    ExpectText(dialog, 145, UiText(227, g_japanese)); // the prompt
-    ExpectText(dialog, 147, UiText(228, g_japanese)); // the refusal
-    ExpectText(dialog, 148, UiText(229, g_japanese)); // "I accept"
+    ExpectText(dialog, IDC_AGREEMENT_PROMPT, UiText(IDS_AGREEMENT_PROMPT, g_japanese));
+    ExpectText(dialog, IDC_AGREEMENT_REFUSE, UiText(IDS_AGREEMENT_REFUSE, g_japanese));
+    ExpectText(dialog, IDC_AGREEMENT_ACCEPT, UiText(IDS_AGREEMENT_ACCEPT, g_japanese));
     ExpectText(dialog, IDOK, L"OK");
-    Expect(IsDlgButtonChecked(dialog, 147) && !IsDlgButtonChecked(dialog, 148),
-           "the refusal is not the one choice checked");
-    const char* agreementFile = g_japanese ? "Z:" FWTEST_EULA_JA : "Z:" FWTEST_EULA_EN;
-    const std::wstring agreement = Widen(ReadAll(agreementFile), g_japanese ? 932 : 1252);
-    Expect(ItemText(dialog, 146) == agreement, "the box does not show exactly the agreement");
+    Expect(IsDlgButtonChecked(dialog, IDC_AGREEMENT_REFUSE), "the refusal is not checked");
+    Expect(!IsDlgButtonChecked(dialog, IDC_AGREEMENT_ACCEPT), "\"I accept\" is checked");
+    std::wstring agreement = Widen(ReadAll("Z:" FWTEST_EULA_EN), 1252);
+    if (g_japanese) {
+        agreement = Widen(ReadAll("Z:" FWTEST_EULA_JA), 932);
+    }
+    Expect(ItemText(dialog, IDC_AGREEMENT_TEXT) == agreement,
+           "the box does not show exactly the agreement");
     Photograph("agreement", dialog);
     // "I accept" is chosen before Esc or the close box too: from OK, past the
     // text to the choices, then to the second.
     if (how != "ok") {
         Key("Tab Tab Down");
-        Expect(!IsDlgButtonChecked(dialog, 147) && IsDlgButtonChecked(dialog, 148),
+        Expect(IsDlgButtonChecked(dialog, IDC_AGREEMENT_ACCEPT),
                "Down from the refusal does not choose \"I accept\"");
     }
     if (verb == "accept") {
@@ -325,11 +372,12 @@ void Agreement(const std::string& verb, const std::string& how) {
 // Waits until the updater shows the message, then checks all of it.
 void Updater(int message, int firstLabel, const char* name) {
     for (int i = 0; i < 100; ++i) {
-        HWND dialog = WaitDialog(110);
-        if (IsWindowEnabled(dialog) && ItemText(dialog, 110) == UiText(message, g_japanese)) {
+        HWND dialog = WaitDialog(IDC_UPDATER_MESSAGE);
+        const std::wstring shown = ItemText(dialog, IDC_UPDATER_MESSAGE);
+        if (IsWindowEnabled(dialog) && shown == UiText(message, g_japanese)) {
             ExpectFrame(dialog);
-            ExpectButton(dialog, IDOK, firstLabel, message != 222);
-            ExpectButton(dialog, IDCANCEL, 225, true);
+            ExpectButton(dialog, IDOK, firstLabel, message != IDS_DONE);
+            ExpectButton(dialog, IDCANCEL, IDS_BUTTON_EXIT, true);
             Photograph(name, dialog);
             return;
         }
@@ -339,41 +387,43 @@ void Updater(int message, int firstLabel, const char* name) {
 }
 
 bool AtFullProgress(HWND dialog) {
-    return SendDlgItemMessageW(dialog, 114, PBM_GETPOS, 0, 0) == 100 &&
-           ItemText(dialog, 111) == L"100 %";
+    const LRESULT position = SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0);
+    return position == 100 && ItemText(dialog, IDC_PROGRESS_PERCENT) == L"100 %";
 }
 
 // Presses the first button and follows the progress dialog to 100 %, where
 // the worker waits a second; Esc there changes nothing.
 void Transfer() {
-    HWND updater = WaitDialog(110);
+    HWND updater = WaitDialog(IDC_UPDATER_MESSAGE);
     Click(GetDlgItem(updater, IDOK));
-    HWND dialog = WaitDialog(114);
+    HWND dialog = WaitDialog(IDC_PROGRESS_BAR);
     ExpectFrame(dialog);
-    ExpectText(dialog, 112, UiText(223, g_japanese));
-    Expect(!IsWindowVisible(updater) && !IsWindowEnabled(updater), "the updater stays usable");
+    ExpectText(dialog, IDC_PROGRESS_MESSAGE, UiText(IDS_TRANSFERRING, g_japanese));
+    Expect(!IsWindowVisible(updater), "the updater stays in view");
+    Expect(!IsWindowEnabled(updater), "the updater stays enabled");
     for (int i = 0; i < 500 && !AtFullProgress(dialog); ++i) {
         Sleep(10);
     }
     Expect(IsWindowVisible(dialog), "the progress dialog closed before 100 %%");
     Photograph("progress", dialog);
     Key("Escape");
-    WaitDialog(114, false);
+    WaitDialog(IDC_PROGRESS_BAR, false);
 }
 
+// The header and the image, the part a stopped printer took, or nothing.
 void ExpectReceived(const std::string& device, const std::string& amount) {
-    static const std::string image = ReadAll("Z:" FWTEST_FIRMWARE);
-    const DWORD size = static_cast<DWORD>(image.size()); // x86: least significant byte first
-    // None, or the header and then the image or its first chunk.
     std::string want;
-    if (amount != "none") {
-        want = std::string("\x02\xFF\x04\0\0\0", 6) +
-               std::string(reinterpret_cast<const char*>(&size), 4) + std::string(54, '\0') +
-               image.substr(0, amount == "chunk" ? 65472 : size);
+    if (amount == "all") {
+        want = Stream();
+    } else if (amount == "stopped") {
+        want = Stream().substr(0, StoppedAfter());
     }
     const std::string got = ReadAll("C:\\devices\\" + device + ".bin");
-    Expect(got == want, "%s took %zu bytes unlike the %zu expected", device.c_str(), got.size(),
+    Expect(got.size() == want.size(), "%s took %zu bytes, not %zu", device.c_str(), got.size(),
            want.size());
+    const auto differ = std::mismatch(got.begin(), got.end(), want.begin());
+    Expect(differ.first == got.end(), "%s took other bytes from byte %zu on", device.c_str(),
+           static_cast<size_t>(differ.first - got.begin()));
 }
 
 // No program holds the device open: an exclusive open of its interface path
@@ -404,15 +454,17 @@ void Play(const std::string& step) {
     } else if (verb == "refuse" || verb == "accept") {
         Agreement(verb, what);
     } else if (verb == "ready") {
-        Updater(219, 224, "ready");
+        Updater(IDS_READY, IDS_BUTTON_TRANSFER, "ready");
     } else if (verb == "notfound") {
-        Updater(220, 226, "notfound");
+        Updater(IDS_NOT_FOUND, IDS_BUTTON_RETRY, "notfound");
     } else if (verb == "failed") {
-        Updater(221, 226, "failed");
+        Updater(IDS_FAILED, IDS_BUTTON_RETRY, "failed");
+    } else if (verb == "done" && what == "retry") {
+        Updater(IDS_DONE, IDS_BUTTON_RETRY, "done"); // its hidden first button still reads Retry
     } else if (verb == "done") {
-        Updater(222, what == "retry" ? 226 : 224, "done"); // "done retry": it still reads Retry
+        Updater(IDS_DONE, IDS_BUTTON_TRANSFER, "done");
     } else if (verb == "press") {
-        Click(GetDlgItem(WaitDialog(110), IDOK));
+        Click(GetDlgItem(WaitDialog(IDC_UPDATER_MESSAGE), IDOK));
     } else if (verb == "wait") {
         Sleep(1000);
     } else if (verb == "transfer") {
@@ -422,7 +474,7 @@ void Play(const std::string& step) {
     } else if (verb == "got") {
         ExpectReceived(what, how);
     } else if (verb == "exit") {
-        Leave(WaitDialog(110), what);
+        Leave(WaitDialog(IDC_UPDATER_MESSAGE), what);
     } else {
         Expect(step.empty(), "unknown step \"%s\"", step.c_str());
     }
@@ -430,10 +482,18 @@ void Play(const std::string& step) {
 
 } // namespace
 
+const std::string& Image() {
+    static const std::string image = ReadAll("Z:" FWTEST_FIRMWARE);
+    return image;
+}
+
 void Expect(bool ok, const char* format, ...) {
     static bool failing = false;
     if (ok) {
         return;
+    }
+    if (!g_step.empty()) {
+        std::fprintf(stderr, "%s, at \"%s\": ", g_run.c_str(), g_step.c_str());
     }
     va_list args;
     va_start(args, format);
@@ -486,9 +546,8 @@ int main(int argc, char** argv) {
     Expect(!steps.empty(), "no scenario %s", g_run.c_str());
     ResetMachine();
     std::istringstream list(steps);
-    std::string step;
-    while (std::getline(list >> std::ws, step, ',')) {
-        Play(step);
+    while (std::getline(list >> std::ws, g_step, ',')) {
+        Play(g_step);
     }
     return 0;
 }
