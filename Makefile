@@ -27,6 +27,9 @@ INPUTS = -DFIRMWARE_IMAGE="$$FIRMWARE_IMAGE" -DEULA_EN="$$EULA_EN" -DEULA_JA="$$
 # The Windows builds pass their toolchain; the Linux one is native.
 configure = mkdir -p $(1) && cmake -S . -B $(1) -DCMAKE_RULE_MESSAGES=OFF $(INPUTS) $(2) \
 	> $(1)/configure.log 2>&1 || (cat $(1)/configure.log; false)
+# $(call release_build,DIRECTORY): the executable alone, silent unless it fails.
+release_build = cmake --build $(1) --target fwupdater -j $(JOBS) > $(1)/build.log 2>&1 || \
+	(cat $(1)/build.log; false)
 
 .PHONY: all build run test dist linux linux-test deb clean FORCE
 
@@ -86,9 +89,9 @@ dist:
 	@rm -rf $(DIST_BUILD) $(addprefix $(DIST)/,$(RELEASE_FILES))
 	@bash tools/build-inputs.sh check
 	@$(call configure,$(DIST_BUILD)/x86,$(X86) -DFWUPDATER_TESTS=OFF)
-	@cmake --build $(DIST_BUILD)/x86 --target fwupdater -j $(JOBS)
+	@$(call release_build,$(DIST_BUILD)/x86)
 	@$(call configure,$(DIST_BUILD)/x64,$(X64) -DFWUPDATER_TESTS=OFF)
-	@cmake --build $(DIST_BUILD)/x64 --target fwupdater -j $(JOBS)
+	@$(call release_build,$(DIST_BUILD)/x64)
 	@bash tools/sign-release.sh $(DIST) $(DIST_BUILD)/x86/fwupdater.exe=fwupdater.exe \
 		$(DIST_BUILD)/x64/fwupdater.exe=fwupdater-x64.exe
 	@bash tools/build-inputs.sh describe $(DIST)/firmware.txt

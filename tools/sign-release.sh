@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
-# The last step of `make dist`: puts the release executable and its SHA-256
-# sum into DIST, signed with Authenticode when make was given a key.
-#   sign-release.sh UNSIGNED DIST
+# The last step of `make dist`: puts the release executables and one
+# SHA-256 sum file into DIST, signed with Authenticode when make was given a
+# key.
+#   sign-release.sh DIST UNSIGNED=NAME...
 # The key comes from make's variables, in the environment:
 #   SIGN_PKCS12=FILE SIGN_PASSWORD_FILE=FILE
 #   SIGN_PKCS11_MODULE=LIBRARY SIGN_KEY='pkcs11:...' SIGN_CERT=FILE [SIGN_PIN_FILE=FILE]
 #   either with SIGN_TIMESTAMP_URL=URL (an RFC 3161 authority)
 # The password and PIN stay in their files: only the files' names reach the
 # command lines of openssl and osslsigncode. Any fault ends the script with
-# one line on stderr and neither file in DIST, so nothing that fails can pass
-# for a release.
+# one line on stderr and no release file in DIST, so nothing that fails can
+# pass for a release; the executables move there only when every one is done.
 set -euo pipefail
-unsigned=$1
-dist=$2
-release=$dist/fwupdater.exe
+dist=$1
+releases=("${@:2}")
 description="TARVELIN chromalux 4410N firmware updater"
 pkcs12=${SIGN_PKCS12:-}
 password_file=${SIGN_PASSWORD_FILE:-}
@@ -25,23 +25,39 @@ timestamp_url=${SIGN_TIMESTAMP_URL:-}
 
 # osslsigncode's own messages, kept for the one-line error to point at; they
 # never hold the password or PIN.
-log=$(dirname "$unsigned")/sign.log
-work=$(mktemp -d "$(cd "$(dirname "$unsigned")" && pwd)/signing.XXXXXX")
+first=${releases[0]%=*}
+log=$(dirname "$(dirname "$first")")/sign.log
+work=$(mktemp -d "$(cd "$(dirname "$first")" && pwd)/signing.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+mkdir "$work/out"
+
+# Every file a release holds, so that a failure leaves none of them.
+remove_release() {
+    local release
+    for release in "${releases[@]}"; do
+        rm -f "$dist/${release#*=}"
+    done
+    rm -f "$dist/SHA256SUMS"
+}
 
 fail() {
-    rm -f "$release" "$release.sha256"
+    remove_release
     echo "make dist: $*" >&2
     exit 1
 }
 
-# Moves the finished executable into place, then writes its sum beside it.
+# Sums the finished executables, then moves them and the sums into place.
 publish() {
+    local release names=()
+    for release in "${releases[@]}"; do
+        names+=("${release#*=}")
+    done
+    (cd "$work/out" && sha256sum "${names[@]}" > SHA256SUMS) || fail "cannot sum the release"
     mkdir -p "$dist"
-    mv -f "$1" "$release"
-    (cd "$dist" && sha256sum fwupdater.exe > "$work/sum") || fail "cannot sum $release"
-    mv -f "$work/sum" "$release.sha256" || fail "cannot write $release.sha256"
-    cat "$release.sha256"
+    for name in "${names[@]}" SHA256SUMS; do
+        mv -f "$work/out/$name" "$dist/$name" || fail "cannot write $dist/$name"
+    done
+    cat "$dist/SHA256SUMS"
 }
 
 # readable VARIABLE PATH
@@ -120,10 +136,10 @@ token_failure() {
     fail "osslsigncode could not sign with the key at SIGN_KEY (see $log)"
 }
 
-# Signs into $work/signed.exe. The PKCS#11 engine is found by its name,
-# which osslsigncode 2.5 and 2.9 both do; naming its file breaks 2.5.
+# sign UNSIGNED SIGNED. The PKCS#11 engine is found by its name, which
+# osslsigncode 2.5 and 2.9 both do; naming its file breaks 2.5.
 sign() {
-    local options=(-h sha256 -n "$description" -in "$unsigned" -out "$work/signed.exe")
+    local options=(-h sha256 -n "$description" -in "$1" -out "$2")
     if [ -n "$pkcs12" ]; then
         osslsigncode sign -pkcs12 "$pkcs12" -readpass "$password_file" "${options[@]}" \
             < /dev/null > "$log" 2>&1 ||
@@ -136,29 +152,43 @@ sign() {
     fi
 }
 
-# A separate step, so that its failure can only be the authority's.
+# stamp SIGNED: a separate step, so that its failure can only be the authority's.
 stamp() {
-    if ! timeout 60 osslsigncode add -ts "$timestamp_url" -h sha256 -in "$work/signed.exe" \
+    if ! timeout 60 osslsigncode add -ts "$timestamp_url" -h sha256 -in "$1" \
         -out "$work/stamped.exe" < /dev/null > "$log" 2>&1; then
         fail "the time-stamp server $timestamp_url gave no time stamp (unreachable or refused; see $log)"
     fi
-    mv -f "$work/stamped.exe" "$work/signed.exe"
+    mv -f "$work/stamped.exe" "$1"
 }
 
-rm -f "$release" "$release.sha256"
-check_variables
-if [ -z "$pkcs12$module" ]; then
-    cp "$unsigned" "$work/release.exe"
-    publish "$work/release.exe"
-    exit 0
-fi
-extract_certificate
-check_certificate
-sign
-[ -z "$timestamp_url" ] || stamp
 # What ships must be the reproducible build plus a signature and nothing else.
-osslsigncode remove-signature -in "$work/signed.exe" -out "$work/plain.exe" > "$log" 2>&1 &&
-    cmp -s "$work/plain.exe" "$unsigned" ||
-    fail "the signed file less its signature is not the build (see $log)"
-echo "signed by '$signer'${timestamp_url:+, time-stamped by $timestamp_url}"
-publish "$work/signed.exe"
+# matches_build SIGNED UNSIGNED
+matches_build() {
+    rm -f "$work/plain.exe" # osslsigncode writes no file that is there already
+    if ! osslsigncode remove-signature -in "$1" -out "$work/plain.exe" > "$log" 2>&1 ||
+        ! cmp -s "$work/plain.exe" "$2"; then
+        fail "$(basename "$1") less its signature is not the build (see $log)"
+    fi
+}
+
+remove_release
+check_variables
+if [ -n "$pkcs12$module" ]; then
+    extract_certificate
+    check_certificate
+fi
+for release in "${releases[@]}"; do
+    unsigned=${release%=*}
+    signed=$work/out/${release#*=}
+    if [ -z "$pkcs12$module" ]; then
+        cp "$unsigned" "$signed"
+        continue
+    fi
+    sign "$unsigned" "$signed"
+    if [ -n "$timestamp_url" ]; then
+        stamp "$signed"
+    fi
+    matches_build "$signed" "$unsigned"
+    echo "$(basename "$signed") signed by '$signer'${timestamp_url:+, time-stamped by $timestamp_url}"
+done
+publish
