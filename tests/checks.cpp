@@ -78,6 +78,15 @@ struct Stand { // the stand-ins, forwarding to the real functions
     }
     static void WINAPI Sleep(DWORD ms) { events += "s" + std::to_string(ms) + " "; }
     static HLOCAL WINAPI NoMemory(UINT, SIZE_T) { return nullptr; }
+    // Zero-filled blocks from the top of the address space, above 4 GB for a
+    // 64-bit program, as 64-bit Windows places heap blocks.
+    static HLOCAL WINAPI HighMemory(UINT, SIZE_T size) {
+        return VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE);
+    }
+    static HLOCAL WINAPI HighRelease(HLOCAL block) {
+        VirtualFree(block, 0, MEM_RELEASE);
+        return nullptr;
+    }
     static HANDLE WINAPI NoThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
                                   DWORD, LPDWORD) {
         return nullptr;
@@ -173,6 +182,13 @@ int RunChecks() {
         Swap memory("kernel32", "LocalAlloc", &S::NoMemory);
         Expect(OpenPrinterClassDevice(c) == 0, "a lookup without memory found the printer");
         ExpectClosed("a lookup without memory");
+    }
+    {
+        // A pointer the lookup kept in 32 bits would lead elsewhere.
+        Swap allocate("kernel32", "LocalAlloc", &S::HighMemory);
+        Swap release("kernel32", "LocalFree", &S::HighRelease);
+        Expect(OpenPrinterClassDevice(c) == 1, "the lookup fails with its blocks high up");
+        CloseConnection();
     }
 
     // The worker: the header, each chunk written before the bar shows it, a

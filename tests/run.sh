@@ -123,7 +123,7 @@ wine_session "$build" win64 private
 check signing win64 bash "$tests/signing.sh" "$build"
 if [ -z "$cannot_run_32bit" ]; then
     windows x86 "$build" platforms checks $scenarios
-    windows x64 "$build/x64" transfer unplug scanner-route
+    windows x64 "$build/x64" checks transfer unplug scanner-route
 else
     echo "skip  the 32-bit programs under Wine: $cannot_run_32bit"
     windows x64 "$build/x64" platforms checks $scenarios

@@ -104,7 +104,10 @@ for release in p12 token; do
     done
 done
 cp token/fwupdater-x64.exe flipped.exe
-printf '\x5a' | dd of=flipped.exe bs=1 seek=300000 conv=notrunc 2> /dev/null # a byte of the image
+# One byte in the middle of the build, inverted.
+at=$(($(stat -c %s build/x64/fwupdater.exe) / 2))
+byte=$(od -An -tu1 -j $at -N 1 flipped.exe)
+printf "\\x$(printf %02x $((byte ^ 255)))" | dd of=flipped.exe bs=1 seek=$at conv=notrunc 2> /dev/null
 refuses osslsigncode verify -CAfile root.pem -in flipped.exe > flipped.log 2>&1
 # Windows' own check under Wine (WinVerifyTrust): the digest, not the chain.
 for answer in p12/fwupdater.exe:0x00000000 token/fwupdater.exe:0x00000000 \

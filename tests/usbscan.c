@@ -11,10 +11,13 @@ static NTSTATUS NTAPI Serve(PDEVICE_OBJECT device, PIRP irp) {
     USHORT* buffer = irp->AssociatedIrp.SystemBuffer;
     NTSTATUS status = STATUS_SUCCESS;
     ULONG length = 0;
-    if (stack->MajorFunction == IRP_MJ_DEVICE_CONTROL) {
-        status = stack->Parameters.DeviceIoControl.IoControlCode == 0x80002018
-                     ? STATUS_SUCCESS
-                     : STATUS_INVALID_DEVICE_REQUEST;
+    if (stack->MajorFunction == IRP_MJ_DEVICE_CONTROL &&
+        stack->Parameters.DeviceIoControl.IoControlCode != 0x80002018) {
+        status = STATUS_INVALID_DEVICE_REQUEST;
+    } else if (stack->MajorFunction == IRP_MJ_DEVICE_CONTROL &&
+               stack->Parameters.DeviceIoControl.OutputBufferLength < 8) {
+        status = STATUS_BUFFER_TOO_SMALL; // as a driver refuses a short answer buffer
+    } else if (stack->MajorFunction == IRP_MJ_DEVICE_CONTROL) {
         buffer[0] = 0x0E7A; // the descriptor, 8 bytes
         buffer[1] = pipe[0] == L'0' ? 0x41C4 : 0x41C5;
         buffer[2] = 0; // release and language: not looked at
