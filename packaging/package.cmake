@@ -2,8 +2,7 @@
 # logged in at the machine open the configured printer (no root needed).
 include(GNUInstallDirs)
 
-set(PACKAGE_NAME "tarvelin-chromalux-4410n-fwupdater")
-set(UDEV_RULE_FILE "${CMAKE_BINARY_DIR}/70-${PACKAGE_NAME}.rules")
+set(UDEV_RULE_FILE "${CMAKE_BINARY_DIR}/${UDEV_RULE_NAME}")
 
 # One rule line per configured hardware ID; a build that walks the USB tree
 # names no printer and so ships a rule without lines.
