@@ -13,7 +13,7 @@ find_package(Threads REQUIRED)
 
 set(FWUPDATER_COMMON_FLAGS -Wall -Wextra -Werror -fno-exceptions -fno-rtti
     -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
-set(FWUPDATER_RELEASE_FLAGS -O2 -fstack-protector-strong -D_FORTIFY_SOURCE=2 -fno-ident)
+set(FWUPDATER_RELEASE_FLAGS -O2 -fstack-protector-strong -D_FORTIFY_SOURCE=2)
 set(FWUPDATER_CHECKED_FLAGS -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined
     -fno-sanitize-recover=all)
 set(FWUPDATER_RELEASE_LINK_FLAGS -Wl,-z,relro,-z,now)
