@@ -80,7 +80,7 @@ check scanner-route fwtest scenario scanner-route
 prefix=umockdev
 skip_reason=""
 linux() { timeout 300 umockdev-wrapper /usr/bin/python3 -B "$tests/linux/cases.py" "$build/linux" "$1"; }
-for group in shipped leaving-early retry terminal refused-access; do
+for group in shipped leaving-early retry terminal refused-access package; do
     check "linux-$group" linux "$group"
 done
 
