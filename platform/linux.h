@@ -15,4 +15,5 @@
 #include <strings.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>

@@ -20,8 +20,11 @@ void ShowAgreementText() {
     const std::wstring text = Decode(reinterpret_cast<const char*>(agreement.bytes), agreement.size,
                                      CurrentLanguage().agreementEncoding);
     if (IsTerminal(STDOUT_FILENO)) {
-        const std::wstring paged = DecodeUtf8(TextOf(TerminalText::PagerHint) + "\n\n") + text;
-        if (ShowThroughPager(Displayed(paged, STDOUT_FILENO))) {
+        const std::wstring hinted = DecodeUtf8(TextOf(TerminalText::PagerHint) + "\n\n") + text;
+        const bool paged = ShowThroughPager(Displayed(hinted, STDOUT_FILENO));
+        // Ctrl-C in the pager was the pager's to answer.
+        TakeInterrupt();
+        if (paged) {
             return;
         }
     }

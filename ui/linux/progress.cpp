@@ -106,7 +106,9 @@ int RunTransferWithProgress() {
         Draw(line);
     }
     TakeInterrupt();
+    IgnoreKeys();
     const int sent = RunTransferOnWorker(&line);
+    TakeKeysAgain();
     close(line.fromWorker);
     if (line.toScreen >= 0) {
         close(line.toScreen);

@@ -11,6 +11,8 @@ namespace {
 const int kDefaultColumns = 80;
 
 volatile sig_atomic_t g_interrupted = 0;
+termios g_keys = {};
+bool g_keysIgnored = false;
 const char* g_codeset = "UTF-8";
 
 void OnInterrupt(int) {
@@ -82,7 +84,10 @@ void WriteAll(int fd, const std::string& bytes) {
 
 bool ReadLine(std::string* line) {
     line->clear();
-    TakeInterrupt();
+    // Ctrl-C pressed on the way to the prompt answers it.
+    if (TakeInterrupt()) {
+        return false;
+    }
     for (;;) {
         char c = 0;
         const ssize_t got = read(STDIN_FILENO, &c, 1);
@@ -99,6 +104,25 @@ bool ReadLine(std::string* line) {
             line->push_back(c);
         }
     }
+}
+
+void IgnoreKeys() {
+    g_keysIgnored = tcgetattr(STDIN_FILENO, &g_keys) == 0;
+    if (!g_keysIgnored) {
+        return;
+    }
+    termios silent = g_keys;
+    silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSANOW, &silent);
+}
+
+void TakeKeysAgain() {
+    if (!g_keysIgnored) {
+        return;
+    }
+    tcflush(STDIN_FILENO, TCIFLUSH);
+    tcsetattr(STDIN_FILENO, TCSANOW, &g_keys);
+    g_keysIgnored = false;
 }
 
 bool TakeInterrupt() {

@@ -20,8 +20,14 @@ int TerminalColumns(int fd);
 void WriteAll(int fd, const std::string& bytes);
 
 // One line from standard input, without its line end. False at end of input,
-// or when Ctrl-C was pressed while waiting: both mean "no".
+// or when Ctrl-C was pressed while waiting or since the last one was taken:
+// both mean "no".
 bool ReadLine(std::string* line);
+
+// While the transfer runs, keys typed are neither shown (they would break
+// the bar's line) nor kept for the next prompt.
+void IgnoreKeys();
+void TakeKeysAgain();
 
 // Ctrl-C only ever notes itself; a wait it interrupts ends with EINTR. True
 // when it was pressed since the last call, which forgets it.
