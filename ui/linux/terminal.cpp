@@ -98,6 +98,10 @@ bool ReadLine(std::string* line) {
             return false;
         }
         if (c == '\n') {
+            // A terminal has echoed the Enter; from a pipe, the prompt's line ends here.
+            if (!IsTerminal(STDIN_FILENO)) {
+                WriteAll(STDOUT_FILENO, "\n");
+            }
             return true;
         }
         if (c != '\r') {
