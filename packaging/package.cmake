@@ -27,8 +27,6 @@ endforeach()
 configure_file(${CMAKE_SOURCE_DIR}/packaging/udev.rules.in ${UDEV_RULE_FILE} @ONLY)
 set(POSTINST_FILE ${CMAKE_BINARY_DIR}/package-scripts/postinst)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/postinst.in ${POSTINST_FILE} @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/packaging/postrm ${CMAKE_BINARY_DIR}/package-scripts/postrm
-               COPYONLY)
 
 # The manual page, beside the program (man ./fwupdater.1) and in the package.
 configure_file(${CMAKE_SOURCE_DIR}/packaging/fwupdater.1.in ${CMAKE_BINARY_DIR}/fwupdater.1 @ONLY)
@@ -67,7 +65,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libusb-1.0-0 (>= 2:1.0.26), libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1")
 # The agreement is paged through sensible-pager where there is one.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS sensible-utils)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${POSTINST_FILE} ${CMAKE_BINARY_DIR}/package-scripts/postrm)
+# No postrm: udev notices a rule file gone by itself, and with no script left
+# to run, dpkg keeps nothing of the package once it is removed.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${POSTINST_FILE})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
