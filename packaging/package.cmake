@@ -20,7 +20,7 @@ foreach(id IN LISTS configured_ids)
         string(APPEND UDEV_RULES "SUBSYSTEM==\"usb\", ENV{DEVTYPE}==\"usb_device\", "
                "ATTR{idVendor}==\"${vendor}\", ATTR{idProduct}==\"${product}\", "
                "TAG+=\"uaccess\"\n")
-        string(APPEND UDEV_TRIGGERS "    udevadm trigger --action=add --subsystem-match=usb "
+        string(APPEND UDEV_TRIGGERS "    udevadm trigger --subsystem-match=usb "
                "--attr-match=idVendor=${vendor} --attr-match=idProduct=${product} || true\n")
     endif()
 endforeach()
