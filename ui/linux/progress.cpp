@@ -14,7 +14,7 @@
 namespace {
 
 const int kPlainBarWidth = 40;
-const int kNarrowestLine = 20;
+const int kNarrowestTerminal = 20;
 // "[", then "] 100 %" after the bar.
 const int kAroundBar = 8;
 
@@ -36,7 +36,7 @@ std::string BarOf(uint32_t percent, int width, const char* format) {
 
 // The line stops short of the terminal's last column, which would wrap it.
 int InPlaceBarWidth() {
-    return std::max(TerminalColumns(STDOUT_FILENO) - 1, kNarrowestLine) - kAroundBar;
+    return std::max(TerminalColumns(STDOUT_FILENO), kNarrowestTerminal) - 1 - kAroundBar;
 }
 
 void Draw(const ProgressLine& line) {
