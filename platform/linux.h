@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <getopt.h>
 #include <iconv.h>
+#include <poll.h>
 #include <langinfo.h>
 #include <pthread.h>
 #include <spawn.h>

@@ -23,7 +23,7 @@ void ShowAgreementText() {
         const std::wstring hinted = DecodeUtf8(TextOf(TerminalText::PagerHint) + "\n\n") + text;
         const bool paged = ShowThroughPager(Displayed(hinted, STDOUT_FILENO));
         // Ctrl-C in the pager was the pager's to answer.
-        TakeInterrupt();
+        ForgetInterrupts();
         if (paged) {
             return;
         }

@@ -23,14 +23,17 @@ bool RunPager(const char* const argv[], const std::string& text) {
     posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);
     posix_spawn_file_actions_addclose(&actions, ends[0]);
     posix_spawn_file_actions_addclose(&actions, ends[1]);
-    // The pager gets the SIGPIPE this program ignores back.
+    // The pager gets back the SIGPIPE this program ignores and the Ctrl-C
+    // it holds back.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &signals);
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&attributes, &signals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     pid_t pager = 0;
     const int started = posix_spawnp(&pager, argv[0], &actions, &attributes,
                                      const_cast<char* const*>(argv), environ);

@@ -80,18 +80,20 @@ void EndTransferProgress(void* progress) {
 void WatchTransferProgress(void* progress) {
     ProgressLine* line = static_cast<ProgressLine*>(progress);
     for (;;) {
+        if (!WaitForInput(line->fromWorker)) {
+            RefuseInterrupt(*line);
+            continue;
+        }
         uint8_t percent = 0;
         const ssize_t got = read(line->fromWorker, &percent, 1);
-        if (got == 1) {
-            line->percent = percent;
-            Draw(*line);
-        } else if (got < 0 && errno == EINTR) {
-            if (TakeInterrupt()) {
-                RefuseInterrupt(*line);
-            }
-        } else {
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got != 1) {
             return; // the worker has ended the transfer
         }
+        line->percent = percent;
+        Draw(*line);
     }
 }
 
@@ -102,11 +104,10 @@ int RunTransferWithProgress() {
         return 0;
     }
     ProgressLine line = {IsTerminal(STDOUT_FILENO), ends[0], ends[1], 0};
+    IgnoreKeys();
     if (line.inPlace) {
         Draw(line);
     }
-    TakeInterrupt();
-    IgnoreKeys();
     const int sent = RunTransferOnWorker(&line);
     TakeKeysAgain();
     close(line.fromWorker);

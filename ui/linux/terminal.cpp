@@ -11,6 +11,9 @@ namespace {
 const int kDefaultColumns = 80;
 
 volatile sig_atomic_t g_interrupted = 0;
+// The main thread's signal mask while it waits: Ctrl-C let through. At any
+// other time it is held back, so it can only arrive while a wait can see it.
+sigset_t g_waitingMask;
 termios g_keys = {};
 bool g_keysIgnored = false;
 const char* g_codeset = "UTF-8";
@@ -31,8 +34,12 @@ void SetUpTerminal() {
     struct sigaction action = {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0; // no restart: a read waiting for a line ends with EINTR
+    action.sa_flags = 0;
     sigaction(SIGINT, &action, nullptr);
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &interrupt, &g_waitingMask);
     // A pager quit before the whole agreement was written, or output piped
     // into a program that stopped reading, must not end the updater.
     signal(SIGPIPE, SIG_IGN);
@@ -84,16 +91,12 @@ void WriteAll(int fd, const std::string& bytes) {
 
 bool ReadLine(std::string* line) {
     line->clear();
-    // Ctrl-C pressed on the way to the prompt answers it.
-    if (TakeInterrupt()) {
-        return false;
-    }
     for (;;) {
+        if (!WaitForInput(STDIN_FILENO)) {
+            return false;
+        }
         char c = 0;
         const ssize_t got = read(STDIN_FILENO, &c, 1);
-        if (got < 0 && errno == EINTR && !TakeInterrupt()) {
-            continue;
-        }
         if (got <= 0) {
             return false;
         }
@@ -127,6 +130,26 @@ void TakeKeysAgain() {
     tcflush(STDIN_FILENO, TCIFLUSH);
     tcsetattr(STDIN_FILENO, TCSANOW, &g_keys);
     g_keysIgnored = false;
+}
+
+bool WaitForInput(int fd) {
+    for (;;) {
+        if (TakeInterrupt()) {
+            return false;
+        }
+        pollfd input = {fd, POLLIN, 0};
+        if (ppoll(&input, 1, nullptr, &g_waitingMask) >= 0 || errno != EINTR) {
+            return true;
+        }
+    }
+}
+
+void ForgetInterrupts() {
+    // A Ctrl-C held back arrives while the mask lets it through, and is forgotten.
+    sigset_t holding;
+    pthread_sigmask(SIG_SETMASK, &g_waitingMask, &holding);
+    pthread_sigmask(SIG_SETMASK, &holding, nullptr);
+    TakeInterrupt();
 }
 
 bool TakeInterrupt() {

@@ -29,6 +29,11 @@ bool ReadLine(std::string* line);
 void IgnoreKeys();
 void TakeKeysAgain();
 
-// Ctrl-C only ever notes itself; a wait it interrupts ends with EINTR. True
-// when it was pressed since the last call, which forgets it.
+// Ctrl-C only ever notes itself, and reaches the main thread only while it
+// waits here, so none goes unseen. Waits until `fd` has something to read;
+// false when Ctrl-C was pressed first (since the last one was taken).
+bool WaitForInput(int fd);
+// Drops a Ctrl-C pressed so far: one that was a pager's to answer.
+void ForgetInterrupts();
+// True when Ctrl-C was pressed since the last call, which forgets it.
 bool TakeInterrupt();
