@@ -19,6 +19,19 @@ set(FWUPDATER_CHECKED_FLAGS -O1 -g -fno-omit-frame-pointer -fsanitize=address,un
 set(FWUPDATER_RELEASE_LINK_FLAGS -Wl,-z,relro,-z,now)
 set(FWUPDATER_CHECKED_LINK_FLAGS -fsanitize=address,undefined)
 
+# What the program says of itself (--version) and where its package puts
+# the udev rule; packaging/package.cmake ships them.
+set(FWUPDATER_VERSION 1.0.0)
+set(PACKAGE_NAME "tarvelin-chromalux-4410n-fwupdater")
+set(UDEV_RULE_NAME "70-${PACKAGE_NAME}.rules")
+# Read again whenever the image changes, so --version names the image built in.
+file(SHA256 "${DATA_FILE_FIRMWARE_IMAGE}" FIRMWARE_IMAGE_SHA256)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${DATA_FILE_FIRMWARE_IMAGE}")
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/ui/linux/arguments.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+    FWUPDATER_VERSION="${FWUPDATER_VERSION}" FIRMWARE_IMAGE_SHA256="${FIRMWARE_IMAGE_SHA256}")
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/ui/linux/udev_rule.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+    FWUPDATER_UDEV_RULE="${UDEV_RULE_NAME}" FWUPDATER_PACKAGE="${PACKAGE_NAME}")
+
 glob_sources(SYSTEM_SOURCES "linux/")
 set(PRODUCT_SOURCES ${CORE_SOURCES} ${SYSTEM_SOURCES})
 include(resources/linux/texts.cmake)

@@ -5,10 +5,16 @@
 #include <libusb.h>
 
 #include <csignal>
+#include <cwchar>
 #include <fcntl.h>
+#include <getopt.h>
 #include <iconv.h>
+#include <poll.h>
 #include <langinfo.h>
 #include <pthread.h>
+#include <spawn.h>
 #include <strings.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>

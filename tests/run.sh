@@ -138,7 +138,7 @@ else
     skip scanner-route "x86, win32"
 fi
 
-for group in shipped leaving-early retry terminal refused-access; do
+for group in shipped leaving-early retry terminal refused-access package; do
     check "linux-$group" umockdev linux "$group"
 done
 check linux-timeout umockdev finished_beside

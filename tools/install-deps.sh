@@ -15,7 +15,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(make cmake g++-mingw-w64-i686 binutils-mingw-w64-i686
           wine wine32:i386 fonts-wine xvfb xdotool imagemagick fonts-noto-cjk locales
           wine64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-          g++ pkg-config libusb-1.0-0-dev umockdev gir1.2-umockdev-1.0 python3-gi
+          g++ pkg-config libusb-1.0-0-dev umockdev gir1.2-umockdev-1.0 python3-gi lintian
           osslsigncode openssl libengine-pkcs11-openssl softhsm2 python3 faketime icoutils)
 log=${TMPDIR:-/tmp}/fwupdater-install-deps.log
 

@@ -1,6 +1,7 @@
 #include "connection/device_io.h"
 
 #include "connection/linux/usb_handle.h"
+#include "connection/linux/write_problem.h"
 
 #include <new>
 
@@ -9,6 +10,24 @@
 // otherwise wait for ever.
 #define FWUPDATER_WRITE_TIMEOUT_MS 30000
 #endif
+
+namespace {
+
+WriteProblem ProblemOf(int result) {
+    if (result == LIBUSB_ERROR_NO_DEVICE) {
+        return WriteProblem::Unplugged;
+    }
+    if (result == LIBUSB_ERROR_TIMEOUT) {
+        return WriteProblem::TimedOut;
+    }
+    return WriteProblem::Refused;
+}
+
+} // namespace
+
+unsigned WriteTimeoutSeconds() {
+    return FWUPDATER_WRITE_TIMEOUT_MS / 1000;
+}
 
 int OpenUsbHandle(libusb_device* device, int interfaceNumber, uint8_t endpoint,
                   UsbHandle** opened) {
@@ -51,10 +70,12 @@ int WriteDeviceOnce(DeviceHandle handle, const uint8_t* bytes, uint32_t length, 
     *written = static_cast<uint32_t>(moved);
     // A timeout after part of the data went out is a short write; the caller
     // goes on with the rest. With nothing moved the printer has stopped.
-    if (result == LIBUSB_ERROR_TIMEOUT) {
-        return moved > 0 ? 1 : 0;
+    const bool shortWrite = result == LIBUSB_ERROR_TIMEOUT && moved > 0;
+    if ((result == 0 && moved > 0) || shortWrite) {
+        return 1;
     }
-    return result == 0 ? 1 : 0;
+    NoteWriteProblem(ProblemOf(result));
+    return 0;
 }
 
 void CloseDeviceHandle(DeviceHandle handle) {

@@ -2,7 +2,7 @@
 // from the files the build was configured with: nothing is read at run time.
 #include "resources/embedded_data.h"
 
-#include "resources/linux/texts.h"
+#include "resources/linux/languages.h"
 
 #include "resource_inputs.h"
 
@@ -23,10 +23,6 @@ asm(FWUPDATER_EMBED("fwupdater_agreement_ja", AGREEMENT_JA_FILE));
 extern "C" {
 extern const uint8_t fwupdater_firmware[];
 extern const uint8_t fwupdater_firmware_end[];
-extern const uint8_t fwupdater_agreement_en[];
-extern const uint8_t fwupdater_agreement_en_end[];
-extern const uint8_t fwupdater_agreement_ja[];
-extern const uint8_t fwupdater_agreement_ja_end[];
 }
 
 int LocateFirmwareImage(EmbeddedBytes* image) {
@@ -36,21 +32,8 @@ int LocateFirmwareImage(EmbeddedBytes* image) {
 }
 
 int LocateAgreementText(EmbeddedBytes* agreement) {
-    if (TextLanguageIsJapanese()) {
-        agreement->bytes = fwupdater_agreement_ja;
-        agreement->size =
-            static_cast<uint32_t>(fwupdater_agreement_ja_end - fwupdater_agreement_ja);
-    } else {
-        agreement->bytes = fwupdater_agreement_en;
-        agreement->size =
-            static_cast<uint32_t>(fwupdater_agreement_en_end - fwupdater_agreement_en);
-    }
+    const Language& language = CurrentLanguage();
+    agreement->bytes = language.agreement;
+    agreement->size = static_cast<uint32_t>(language.agreementEnd - language.agreement);
     return 1;
-}
-
-const char* AgreementEncoding() {
-    if (TextLanguageIsJapanese()) {
-        return "CP932";
-    }
-    return "ASCII";
 }

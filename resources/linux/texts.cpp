@@ -1,14 +1,13 @@
-#include "resources/linux/texts.h"
-
-#include "resources/linux/text_tables.h"
 #include "resources/texts.h"
+
+#include "resources/linux/languages.h"
 
 #include <cstring>
 
-namespace {
+// Generated from resources/shared.rc: configuration entries 16 to 19.
+extern const TextEntry kSharedTableTexts[];
 
-const TextEntry* g_uiTexts = kEnglishTexts;
-bool g_japanese = false;
+namespace {
 
 const char* FindText(const TextEntry* table, int id) {
     for (const TextEntry* entry = table; entry->text != nullptr; ++entry) {
@@ -21,22 +20,10 @@ const char* FindText(const TextEntry* table, int id) {
 
 } // namespace
 
-void SelectTextLanguage(bool japanese) {
-    g_japanese = japanese;
-    g_uiTexts = kEnglishTexts;
-    if (japanese) {
-        g_uiTexts = kJapaneseTexts;
-    }
-}
-
-bool TextLanguageIsJapanese() {
-    return g_japanese;
-}
-
 void LoadText(int id, char* buffer, std::size_t size) {
-    const char* text = FindText(kSharedTexts, id);
+    const char* text = FindText(kSharedTableTexts, id);
     if (text == nullptr) {
-        text = FindText(g_uiTexts, id);
+        text = FindText(CurrentLanguage().tableTexts, id);
     }
     if (text == nullptr) {
         text = "";

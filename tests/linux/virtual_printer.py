@@ -1,6 +1,5 @@
-"""USB devices on umockdev's testbed that answer libusb's usbdevfs requests as
-the kernel would and record what they are given. The process runs under
-umockdev-wrapper; the programs it starts see the testbed."""
+"""USB devices on umockdev's testbed (the process runs under umockdev-wrapper)
+that answer libusb's usbdevfs requests as the kernel would, recording all."""
 
 import errno
 import os
@@ -37,8 +36,7 @@ IMAGING_CLASS = (6, 1, 1)
 
 
 def descriptors(product, interface_class):
-    """The device descriptor, then one configuration: one interface of the
-    class given, bulk IN endpoint 0x82 listed before bulk OUT 0x01."""
+    """Device, configuration, one interface of that class, bulk IN 0x82, then OUT 0x01."""
     device = struct.pack("<BBHBBBBHHHBBBB", 18, 1, 0x0200, 0, 0, 0, 64, VENDOR, product,
                          0x0100, 0, 0, 0, 1)
     config = struct.pack("<BBHBBBBB", 9, 2, 32, 1, 1, 0, 0xC0, 1)
@@ -49,13 +47,11 @@ def descriptors(product, interface_class):
 
 
 class Device(UMockdev.IoctlBase):
-    """One device, recording the bytes it took, the length of every write and
-    the endpoints written to. Past `unplugs_after` bytes it answers ENODEV to
-    everything; at `stalls_after` bytes it stops in the middle of a write until
-    that write is cancelled, then takes data again. A `busy` one is claimed by
-    another program. Its interface starts bound to the kernel's printer
-    driver, which a claim detaches and only a request after the release binds
-    again."""
+    """Records the bytes, the length of each write, the endpoints. Past
+    `unplugs_after` bytes it answers ENODEV; at `stalls_after` it stops inside
+    a write until that is cancelled. A `busy` one is claimed by another
+    program. A claim detaches its kernel driver; a request after the release
+    binds it again."""
 
     def __init__(self, unplugs_after=None, stalls_after=None, busy=False):
         super().__init__()
@@ -173,8 +169,7 @@ class Bus:
         self.testbed.add_from_string("\n".join(description) + "\n")
         self.next_address += 1
         self.plugged[port] = device
-        # The add uevent reaches a running program's libusb on a thread of
-        # its own: a person takes longer than this to press a key.
+        # The add uevent reaches a running libusb's own thread: a person is slower.
         time.sleep(0.2)
         return device
 

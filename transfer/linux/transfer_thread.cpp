@@ -13,6 +13,7 @@ struct TransferJob {
 void* TransferThread(void* job) {
     TransferJob* transfer = static_cast<TransferJob*>(job);
     transfer->sent = RunTransfer(transfer->progress);
+    EndTransferProgress(transfer->progress);
     return nullptr;
 }
 
@@ -32,6 +33,7 @@ int RunTransferOnWorker(void* progress) {
     if (created != 0) {
         return 0;
     }
+    WatchTransferProgress(progress);
     pthread_join(worker, nullptr);
     return job.sent;
 }

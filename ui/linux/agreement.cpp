@@ -1,72 +1,63 @@
-// The licence agreement in the terminal: the prompt, the text through the
+// The licence agreement in the terminal: the prompt, the text through a
 // pager on a terminal, and the two choices of the dialog, the refusal chosen.
 #include "ui/linux/screen.h"
 
 #include "platform/linux.h"
 #include "resources/embedded_data.h"
-#include "resources/linux/texts.h"
+#include "resources/linux/languages.h"
 #include "resources/resource_ids.h"
+#include "ui/linux/encoding.h"
+#include "ui/linux/pager.h"
 #include "ui/linux/terminal.h"
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-const int kCommandNotFound = 127;
-
-// Returns false when no pager could show it.
-bool ShowThroughPager(const std::string& text) {
-    const char* pager = std::getenv("PAGER");
-    if (pager == nullptr || pager[0] == '\0') {
-        pager = "less";
-    }
-    FILE* pipe = popen(pager, "w");
-    if (pipe == nullptr) {
-        return false;
-    }
-    LeaveInterruptsToPager(true);
-    std::fwrite(text.data(), 1, text.size(), pipe);
-    const int status = pclose(pipe);
-    LeaveInterruptsToPager(false);
-    return !(WIFEXITED(status) && WEXITSTATUS(status) == kCommandNotFound);
-}
-
+// Wrapped to the terminal before it is paged, so the pager cuts no word; the
+// pager's first lines say how to page and how to come back.
 void ShowAgreementText() {
     EmbeddedBytes agreement = {nullptr, 0};
     LocateAgreementText(&agreement);
-    const char* bytes = reinterpret_cast<const char*>(agreement.bytes);
-    const char* encoding = AgreementEncoding();
-    if (OutputIsTerminal()) {
-        const std::string text = ConvertForTerminal(bytes, agreement.size, encoding);
-        if (ShowThroughPager(text)) {
+    const std::wstring text = Decode(reinterpret_cast<const char*>(agreement.bytes), agreement.size,
+                                     CurrentLanguage().agreementEncoding);
+    if (IsTerminal(STDOUT_FILENO)) {
+        const std::wstring hinted = DecodeUtf8(TextOf(TerminalText::PagerHint) + "\n\n") + text;
+        const bool paged = ShowThroughPager(Displayed(hinted, STDOUT_FILENO));
+        // Ctrl-C in the pager was the pager's to answer.
+        ForgetInterrupts();
+        if (paged) {
             return;
         }
     }
-    PrintEncoded(bytes, agreement.size, encoding);
+    WriteAll(STDOUT_FILENO, Displayed(text, STDOUT_FILENO));
+}
+
+bool Refuse() {
+    Say(TextOf(TerminalText::Refused));
+    return false;
 }
 
 } // namespace
 
 bool RunAgreement() {
-    PrintLine("");
-    PrintLine(TableText(IDS_AGREEMENT_PROMPT));
+    Say("");
+    Say(TextOf(TerminalText::AgreementPrompt));
     ShowAgreementText();
+    Say("(*) 1  " + TableText(IDS_AGREEMENT_REFUSE));
+    Say("( ) 2  " + TableText(IDS_AGREEMENT_ACCEPT));
     for (;;) {
-        PrintLine("(*) 1  " + TableText(IDS_AGREEMENT_REFUSE));
-        PrintLine("( ) 2  " + TableText(IDS_AGREEMENT_ACCEPT));
-        Print(TerminalTextOf(TerminalText::Prompt));
+        AskForLine();
         std::string line;
         if (!ReadLine(&line)) {
-            PrintLine("");
-            return false;
+            Say("");
+            return Refuse();
         }
         // Enter alone confirms the choice shown, the refusal.
         if (line.empty() || line == "1") {
-            return false;
+            return Refuse();
         }
         if (line == "2") {
             return true;
         }
+        Say(TextOf(TerminalText::ChoiceExpected));
     }
 }

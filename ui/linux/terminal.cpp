@@ -2,34 +2,50 @@
 
 #include "platform/linux.h"
 
-#include <clocale>
 #include <cerrno>
+#include <clocale>
 #include <cstdlib>
-#include <cstring>
-#include <vector>
 
 namespace {
 
-enum class InterruptMode { Answer, Pager, Refuse };
+const int kDefaultColumns = 80;
 
-const char* g_codeset = "UTF-8";
-volatile sig_atomic_t g_mode = static_cast<sig_atomic_t>(InterruptMode::Answer);
 volatile sig_atomic_t g_interrupted = 0;
-std::string g_refusal; // written from the handler: set before the mode says so
+// The main thread's signal mask while it waits: Ctrl-C let through. At any
+// other time it is held back, so it can only arrive while a wait can see it.
+sigset_t g_waitingMask;
+termios g_keys = {};
+bool g_keysIgnored = false;
+const char* g_codeset = "UTF-8";
 
 void OnInterrupt(int) {
-    const InterruptMode mode = static_cast<InterruptMode>(g_mode);
-    if (mode == InterruptMode::Refuse) {
-        const ssize_t ignored = write(STDOUT_FILENO, g_refusal.data(), g_refusal.size());
-        static_cast<void>(ignored);
-        return;
-    }
-    if (mode == InterruptMode::Answer) {
-        g_interrupted = 1;
-    }
+    g_interrupted = 1;
 }
 
-const char* FirstSetLocaleVariable() {
+} // namespace
+
+void SetUpTerminal() {
+    // Without the locale installed, the text is left in UTF-8, what nearly
+    // every terminal takes today, rather than reduced to ASCII.
+    if (std::setlocale(LC_ALL, "") == nullptr) {
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    }
+    g_codeset = nl_langinfo(CODESET);
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(SIGINT, &action, nullptr);
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &interrupt, &g_waitingMask);
+    // A pager quit before the whole agreement was written, or output piped
+    // into a program that stopped reading, must not end the updater.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+const char* LocaleName() {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
         if (value != nullptr && value[0] != '\0') {
@@ -37,6 +53,26 @@ const char* FirstSetLocaleVariable() {
         }
     }
     return "";
+}
+
+const char* TerminalCodeset() {
+    return g_codeset;
+}
+
+bool IsTerminal(int fd) {
+    return isatty(fd) == 1;
+}
+
+int TerminalColumns(int fd) {
+    winsize size = {};
+    if (ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        return size.ws_col;
+    }
+    const char* columns = std::getenv("COLUMNS");
+    if (columns != nullptr && std::atoi(columns) > 0) {
+        return std::atoi(columns);
+    }
+    return kDefaultColumns;
 }
 
 void WriteAll(int fd, const std::string& bytes) {
@@ -53,92 +89,22 @@ void WriteAll(int fd, const std::string& bytes) {
     }
 }
 
-} // namespace
-
-bool SetUpTerminal() {
-    // Without the locale installed, the text is left in UTF-8, what nearly
-    // every terminal takes today, rather than reduced to ASCII.
-    if (std::setlocale(LC_ALL, "") != nullptr) {
-        g_codeset = nl_langinfo(CODESET);
-    }
-    struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0; // no restart: a read waiting for a line ends with EINTR
-    sigaction(SIGINT, &action, nullptr);
-    // A pager quit before the whole agreement was written, or output piped
-    // into a program that stopped reading, must not end the updater.
-    signal(SIGPIPE, SIG_IGN);
-    return std::strncmp(FirstSetLocaleVariable(), "ja", 2) == 0;
-}
-
-bool OutputIsTerminal() {
-    return isatty(STDOUT_FILENO) == 1;
-}
-
-std::string ConvertForTerminal(const char* bytes, std::size_t size, const char* encoding) {
-    // CR LF line ends (the agreement's) become the terminal's LF.
-    std::string text;
-    for (std::size_t i = 0; i < size; ++i) {
-        const bool lineEnd = bytes[i] == '\r' && i + 1 < size && bytes[i + 1] == '\n';
-        if (!lineEnd) {
-            text.push_back(bytes[i]);
-        }
-    }
-    if (std::strcmp(encoding, g_codeset) == 0) {
-        return text;
-    }
-    iconv_t converter = iconv_open(g_codeset, encoding);
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
-        return text;
-    }
-    std::vector<char> out(text.size() * 4 + 16);
-    char* in = &text[0];
-    std::size_t inLeft = text.size();
-    char* next = out.data();
-    std::size_t outLeft = out.size();
-    while (inLeft > 0) {
-        if (iconv(converter, &in, &inLeft, &next, &outLeft) != static_cast<std::size_t>(-1)) {
-            continue;
-        }
-        if (errno != EILSEQ || outLeft == 0) {
-            break;
-        }
-        // A character the terminal cannot show becomes '?'.
-        ++in;
-        --inLeft;
-        *next++ = '?';
-        --outLeft;
-    }
-    iconv_close(converter);
-    return std::string(out.data(), next);
-}
-
-void Print(const std::string& utf8) {
-    WriteAll(STDOUT_FILENO, ConvertForTerminal(utf8.data(), utf8.size(), "UTF-8"));
-}
-
-void PrintError(const std::string& utf8) {
-    WriteAll(STDERR_FILENO, ConvertForTerminal(utf8.data(), utf8.size(), "UTF-8"));
-}
-
-void PrintEncoded(const char* bytes, std::size_t size, const char* encoding) {
-    WriteAll(STDOUT_FILENO, ConvertForTerminal(bytes, size, encoding));
-}
-
 bool ReadLine(std::string* line) {
     line->clear();
-    g_interrupted = 0;
     for (;;) {
+        if (!WaitForInput(STDIN_FILENO)) {
+            return false;
+        }
         char c = 0;
         const ssize_t got = read(STDIN_FILENO, &c, 1);
-        if (got < 0 && errno == EINTR && !g_interrupted) {
-            continue;
-        }
         if (got <= 0) {
             return false;
         }
         if (c == '\n') {
+            // A terminal has echoed the Enter; from a pipe, the prompt's line ends here.
+            if (!IsTerminal(STDIN_FILENO)) {
+                WriteAll(STDOUT_FILENO, "\n");
+            }
             return true;
         }
         if (c != '\r') {
@@ -147,19 +113,47 @@ bool ReadLine(std::string* line) {
     }
 }
 
-void RefuseInterruptsWith(const std::string& refusal) {
-    g_refusal = refusal;
-    g_mode = static_cast<sig_atomic_t>(InterruptMode::Refuse);
-}
-
-void LeaveInterruptsToPager(bool pagerRunning) {
-    InterruptMode mode = InterruptMode::Answer;
-    if (pagerRunning) {
-        mode = InterruptMode::Pager;
+void IgnoreKeys() {
+    g_keysIgnored = tcgetattr(STDIN_FILENO, &g_keys) == 0;
+    if (!g_keysIgnored) {
+        return;
     }
-    g_mode = static_cast<sig_atomic_t>(mode);
+    termios silent = g_keys;
+    silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSANOW, &silent);
 }
 
-void AnswerInterrupts() {
-    g_mode = static_cast<sig_atomic_t>(InterruptMode::Answer);
+void TakeKeysAgain() {
+    if (!g_keysIgnored) {
+        return;
+    }
+    tcflush(STDIN_FILENO, TCIFLUSH);
+    tcsetattr(STDIN_FILENO, TCSANOW, &g_keys);
+    g_keysIgnored = false;
+}
+
+bool WaitForInput(int fd) {
+    for (;;) {
+        if (TakeInterrupt()) {
+            return false;
+        }
+        pollfd input = {fd, POLLIN, 0};
+        if (ppoll(&input, 1, nullptr, &g_waitingMask) >= 0 || errno != EINTR) {
+            return true;
+        }
+    }
+}
+
+void ForgetInterrupts() {
+    // A Ctrl-C held back arrives while the mask lets it through, and is forgotten.
+    sigset_t holding;
+    pthread_sigmask(SIG_SETMASK, &g_waitingMask, &holding);
+    pthread_sigmask(SIG_SETMASK, &holding, nullptr);
+    TakeInterrupt();
+}
+
+bool TakeInterrupt() {
+    const bool interrupted = g_interrupted != 0;
+    g_interrupted = 0;
+    return interrupted;
 }

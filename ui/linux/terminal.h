@@ -1,33 +1,39 @@
-// The terminal the Linux program talks to: text out in the terminal's own
-// character set, lines in, and what Ctrl-C means at each moment.
+// The terminal the Linux program talks to: the locale and its character
+// set, the width of each output, lines in, bytes out, and Ctrl-C.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
-// Reads the locale from the environment; output is converted to its
-// character set from then on. Returns true when its language is Japanese
-// (LC_ALL, then LC_MESSAGES, then LANG: the first that is set).
-bool SetUpTerminal();
+// Takes the locale from the environment and sets Ctrl-C's handler.
+void SetUpTerminal();
+// LC_ALL, then LC_MESSAGES, then LANG: the first that is set ("" if none).
+const char* LocaleName();
+// The locale's character set, an iconv name: what output is converted to.
+const char* TerminalCodeset();
 
-bool OutputIsTerminal();
+bool IsTerminal(int fd);
+// How many columns the terminal behind `fd` has: its window size, else
+// COLUMNS, else 80.
+int TerminalColumns(int fd);
 
-// Writes UTF-8 text, converted.
-void Print(const std::string& utf8);
-// The same, on standard error.
-void PrintError(const std::string& utf8);
-// Writes text of another encoding (an iconv name), converted.
-void PrintEncoded(const char* bytes, std::size_t size, const char* encoding);
-// The same conversion, for text to be written later (by a pager, or from a
-// signal handler).
-std::string ConvertForTerminal(const char* bytes, std::size_t size, const char* encoding);
+// Writes all of `bytes`, as many writes as it takes.
+void WriteAll(int fd, const std::string& bytes);
 
 // One line from standard input, without its line end. False at end of input,
-// or when Ctrl-C was pressed while waiting: both mean "no".
+// or when Ctrl-C was pressed while waiting or since the last one was taken:
+// both mean "no".
 bool ReadLine(std::string* line);
 
-// While a transfer runs, Ctrl-C writes `refusal` (already converted) and is
-// otherwise ignored; while a pager runs, the pager alone answers it.
-void RefuseInterruptsWith(const std::string& refusal);
-void LeaveInterruptsToPager(bool pagerRunning);
-void AnswerInterrupts();
+// While the transfer runs, keys typed are neither shown (they would break
+// the bar's line) nor kept for the next prompt.
+void IgnoreKeys();
+void TakeKeysAgain();
+
+// Ctrl-C only ever notes itself, and reaches the main thread only while it
+// waits here, so none goes unseen. Waits until `fd` has something to read;
+// false when Ctrl-C was pressed first (since the last one was taken).
+bool WaitForInput(int fd);
+// Drops a Ctrl-C pressed so far: one that was a pager's to answer.
+void ForgetInterrupts();
+// True when Ctrl-C was pressed since the last call, which forgets it.
+bool TakeInterrupt();

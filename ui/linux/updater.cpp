@@ -1,107 +1,103 @@
 // The updater in the terminal: the dialog's message and buttons as lines,
-// Enter for the first button and q for Exit.
+// Enter for the first button and q for Exit; reasons on standard error.
 #include "ui/linux/screen.h"
 
-#include "discovery/linux/open_problem.h"
 #include "resources/resource_ids.h"
 #include "ui/linux/progress.h"
+#include "ui/linux/situation.h"
 #include "ui/linux/terminal.h"
 #include "ui/updater_flow.h"
 
 namespace {
 
-const int kExitSent = 0;
-const int kExitNotSent = 1;
-
-// What the dialog never had to say: the printer is there but cannot be had.
-void PrintOpenProblem() {
-    const OpenProblemReport report = LastOpenProblem();
-    if (report.problem == OpenProblem::NoPermission) {
-        PrintLine(FilledText(TerminalText::NoPermission, report.deviceNode));
-    }
-    if (report.problem == OpenProblem::Busy) {
-        PrintLine(FilledText(TerminalText::Busy, report.deviceNode));
-    }
-}
-
-void PrintButtons(UpdaterState state) {
+void ShowButtons(UpdaterState state) {
     std::string buttons;
     if (state != UpdaterState::Done) {
         const std::string first = TableText(UpdaterFirstButtonId(state));
-        buttons = FilledText(TerminalText::EnterFirstButton, first) + "    ";
+        buttons = Fill(TextOf(TerminalText::EnterKey), "{label}", first) + "    ";
     }
-    buttons += FilledText(TerminalText::QuitButton, TableText(IDS_BUTTON_EXIT));
-    PrintLine(buttons);
+    buttons += Fill(TextOf(TerminalText::QuitKey), "{label}", TableText(IDS_BUTTON_EXIT));
+    Say(buttons);
 }
 
-void PrintState(UpdaterState state) {
-    PrintLine("");
-    PrintLine(TableText(UpdaterMessageId(state)));
-    if (state == UpdaterState::NotFound) {
-        PrintOpenProblem();
+// The state's message, or the reason it failed with what Enter does now.
+void ShowSituation(Situation situation, UpdaterState state) {
+    Say("");
+    if (situation == Situation::Ready) {
+        Say(TextOf(TerminalText::Ready));
+    } else if (situation == Situation::Sent) {
+        Say(TableText(IDS_DONE));
+    } else {
+        ReportSituation(situation);
+        Say(TextOf(TerminalText::RetryHint));
     }
-    PrintButtons(state);
+    ShowButtons(state);
 }
 
-int ExitCodeOf(UpdaterState state) {
-    if (state == UpdaterState::Done) {
-        return kExitSent;
+Situation OpeningSituation(UpdaterState state) {
+    if (state == UpdaterState::Ready) {
+        return Situation::Ready;
     }
-    return kExitNotSent;
+    return SituationAfterSearch();
 }
 
-int RunTransferInTerminal(void*) {
-    return RunTransferWithProgress();
+Situation TransferInTerminal() {
+    ClearProblems();
+    return SituationAfterTransfer(RunTransferWithProgress());
+}
+
+int RunTransferForButton(void* situation) {
+    Situation* outcome = static_cast<Situation*>(situation);
+    *outcome = TransferInTerminal();
+    return *outcome == Situation::Sent;
 }
 
 } // namespace
 
 int RunUpdater() {
-    ClearOpenProblem();
+    ClearProblems();
     UpdaterState state = OpenUpdater();
-    PrintState(state);
+    // What was said last: q leaves with its exit status.
+    Situation situation = OpeningSituation(state);
+    ShowSituation(situation, state);
     for (;;) {
-        Print(TerminalTextOf(TerminalText::Prompt));
+        AskForLine();
         std::string line;
         if (!ReadLine(&line)) {
-            PrintLine("");
-            return ExitCodeOf(state);
+            Say("");
+            return ExitStatusOf(situation);
         }
         if (line == "q" || line == "Q") {
-            return ExitCodeOf(state);
+            return ExitStatusOf(situation);
         }
         if (!line.empty()) {
-            PrintButtons(state);
+            ShowButtons(state);
             continue;
         }
         // After a transfer that went through, Exit is the only button left.
         if (state == UpdaterState::Done) {
-            return kExitSent;
+            return ExitStatusOf(situation);
         }
-        ClearOpenProblem();
+        ClearProblems();
         UpdaterState outcome = state;
-        if (!PressFirstButton(RunTransferInTerminal, nullptr, &outcome)) {
-            // Nothing changes, as in the dialog; only a reason is new.
-            PrintOpenProblem();
-            PrintButtons(state);
-            continue;
+        if (!PressFirstButton(RunTransferForButton, &situation, &outcome)) {
+            // The state does not change, as in the dialog; the reason is said again.
+            situation = SituationAfterSearch();
         }
         state = outcome;
-        PrintState(state);
+        ShowSituation(situation, state);
     }
 }
 
 int RunAcceptedUpdate() {
-    ClearOpenProblem();
-    if (OpenUpdater() == UpdaterState::NotFound) {
-        PrintLine(TableText(IDS_NOT_FOUND));
-        PrintOpenProblem();
-        return kExitNotSent;
+    ClearProblems();
+    Situation situation = OpeningSituation(OpenUpdater());
+    if (situation == Situation::Ready) {
+        situation = TransferInTerminal();
     }
-    UpdaterState outcome = UpdaterState::Failed;
-    if (RunTransferWithProgress()) {
-        outcome = UpdaterState::Done;
+    if (situation == Situation::Sent) {
+        Say(TableText(IDS_DONE));
     }
-    PrintLine(TableText(UpdaterMessageId(outcome)));
-    return ExitCodeOf(outcome);
+    ReportSituation(situation);
+    return ExitStatusOf(situation);
 }
