@@ -138,10 +138,11 @@ else
     skip scanner-route "x86, win32"
 fi
 
-for group in shipped leaving-early retry terminal refused-access package; do
+for group in shipped leaving-early retry terminal refused-access; do
     check "linux-$group" umockdev linux "$group"
 done
 check linux-timeout umockdev finished_beside
+check linux-package lintian linux package
 
 if [ ${#failed[@]} -gt 0 ]; then
     echo "failed: ${failed[*]} (logs: $build/test-logs, screenshots: $build/shots)"

@@ -7,11 +7,11 @@ export DEBIAN_FRONTEND=noninteractive
 
 # The first two lines build the 32-bit program and run it under Wine; the
 # third builds the 64-bit one and runs it in a 64-bit prefix; the fourth
-# builds the Linux program and tests it on umockdev; the last signs the
-# release (osslsigncode, with OpenSSL's PKCS#11 engine for keys on tokens) and
-# tests it: a software token, python3 for a time-stamp authority on the
-# loopback interface, faketime for an expired certificate, wrestool
-# (icoutils) to list the executables' resources.
+# builds the Linux program and tests it on umockdev, its package with lintian;
+# the last signs the release (osslsigncode, with OpenSSL's PKCS#11 engine for
+# keys on tokens) and tests it: a software token, python3 for a time-stamp
+# authority on the loopback interface, faketime for an expired certificate,
+# wrestool (icoutils) to list the executables' resources.
 packages=(make cmake g++-mingw-w64-i686 binutils-mingw-w64-i686
           wine wine32:i386 fonts-wine xvfb xdotool imagemagick fonts-noto-cjk locales
           wine64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
