@@ -43,6 +43,8 @@ class Session:
             # die of the Ctrl-C itself.
             command = [SCRIPT, "--quiet", "--return", "--command", "%s cols %d rows 24; exec %s"
                        % (STTY, columns, shlex.join(command)), "/dev/null"]
+            # A person's terminal names its kind, a test machine's shell may not.
+            environment.setdefault("TERM", "xterm")
         self.process = subprocess.Popen(command, env=environment, stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.names = {self.process.stdout.fileno(): "out", self.process.stderr.fileno(): "err"}
