@@ -4,8 +4,10 @@ import glob
 import hashlib
 import os
 import re
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 from session import Session, columns_of
@@ -202,15 +204,21 @@ def terminal(bus):
 
 def refused_access(bus):
     """No access (where the udev rule is), or busy: the one reason; nothing sent."""
-    rule = os.path.join(PROGRAMS, RULE)
+    # The program and its rule where any user may look, wherever the build is.
+    folder = tempfile.mkdtemp()
+    os.chmod(folder, 0o755)
+    for name in (CHECKED, RULE):
+        shutil.copy(os.path.join(PROGRAMS, name), folder)
+    rule = os.path.join(folder, RULE)
     for user, behaviour, locale, text in [("nobody", {}, ENGLISH, EN["NoAccessRuleBuilt"]),
                                           (None, {"busy": True}, JAPANESE, JA["Busy"])]:
         printer = bus.plug(1, PRINTER, **behaviour)
-        session = Session(program(CHECKED, *ACCEPT), locale, user=user)
+        session = Session([os.path.join(folder, CHECKED)] + ACCEPT, locale, user=user)
         session.finish(5, errors=complaint(text.format(node=printer.node, rule=rule)))
         assert session.text() == "TARVELIN chromalux 4410N (72K0030000)\n", "more than the caption"
         assert printer.received == b"", "the printer took data"
         bus.unplug_all()
+    shutil.rmtree(folder)
 
 
 def timeout(bus):
