@@ -17,11 +17,11 @@ namespace {
 std::string g_run;  // the scenario: names the screenshot of a failure
 std::string g_step; // the step being played, named by a failure
 
+// This build's programs start as the Wine session starts them (wine_command).
 #ifdef _WIN64
-// Wine's 64-bit loader straight away: the program is the process started.
-const char kWine[] = "env WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64";
+const char kArch[] = "x64";
 #else
-const char kWine[] = "wine";
+const char kArch[] = "x86";
 #endif
 
 const std::string kClass = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
@@ -183,7 +183,8 @@ void Start(const std::string& step, const std::string& variant) {
         locale = "ja_JP.UTF-8";
     }
     shell += "export LANG=" + locale + " LC_ALL=" + locale + " WINEDEBUG=warn+heap; ";
-    shell += "exec " + limit + kWine + " '" FWTEST_BUILD_DIR "/" + exe + "'";
+    shell += ". " FWTEST_SOURCE_DIR "/tools/wine-session.sh; ";
+    shell += "exec " + limit + "$(wine_command " + kArch + ") '" FWTEST_BUILD_DIR "/" + exe + "'";
     Spawn("(" + shell +
           ") >program.log 2>&1 & echo $! >program.pid; wait $!; echo $? >program.exit");
 }
