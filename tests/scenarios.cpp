@@ -18,11 +18,7 @@ std::string g_run;  // the scenario: names the screenshot of a failure
 std::string g_step; // the step being played, named by a failure
 
 // This build's programs start as the Wine session starts them (wine_command).
-#ifdef _WIN64
-const char kArch[] = "x64";
-#else
-const char kArch[] = "x86";
-#endif
+const char* const kArch = sizeof(void*) == 8 ? "x64" : "x86";
 
 const std::string kClass = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
